@@ -1,0 +1,19 @@
+// The tool's files are in Windows-1252, the ANSI code page of a German Windows
+// system; inside the program text is UTF-8. The conversion keeps every byte:
+// the five bytes the code page leaves unassigned stand for the C1 controls of
+// the same number, so any file reads and writes back unchanged.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace common {
+
+// Windows-1252 bytes to UTF-8.
+std::string ansiToUtf8(std::string_view bytes);
+
+// UTF-8 to Windows-1252. A character the code page lacks, and every byte
+// that is not part of a valid UTF-8 sequence, becomes '?'.
+std::string utf8ToAnsi(std::string_view utf8);
+
+}  // namespace common

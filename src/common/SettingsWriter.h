@@ -1,0 +1,46 @@
+// Writing the tool's text files: lines in the ANSI code page, each ending in
+// CR LF, laid down whole through a temporary file so that a crash or a full
+// disk never leaves half a file behind.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace common {
+
+// A whole number as an integer item: " 0 ", " 12 ", "-1 ".
+std::string integerItem(long n);
+
+// A text as an item that reads back whole: a text holding a comma or a line
+// break, or beginning with a blank or a double quote, is enclosed in double
+// quotes with each quote inside doubled; any other text stays as it is.
+std::string textItem(std::string_view text);
+
+// Writes `bytes` to `path` by way of a temporary file in the same folder that
+// then replaces the target. On failure the target is left as it was, the
+// temporary file is removed, *reason (when given) gets the system's reason
+// and the result is false.
+bool writeFileAtomic(const std::string& path, std::string_view bytes, std::string* reason);
+
+class LineWriter {
+public:
+    // A text line, quoted where it needs it (textItem).
+    void text(std::string_view v);
+    // An integer item line.
+    void integer(long n);
+    // A line written exactly as given.
+    void raw(std::string_view v);
+
+    // The file's bytes: every line in the ANSI code page, ending in CR LF.
+    std::string bytes() const;
+    std::size_t lineCount() const { return lines_.size(); }
+
+    bool writeTo(const std::string& path, std::string* reason) const;
+
+private:
+    std::vector<std::string> lines_;
+};
+
+}  // namespace common
