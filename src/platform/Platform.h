@@ -1,0 +1,138 @@
+// Services the windows need beyond their controls. The desktop program
+// implements them on Qt and X11; the tests implement them as fakes.
+// Standard library only.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Message box flags as the window code writes them (vbOKCancel + vbCritical ...).
+enum MsgBoxFlags : int {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbYesNo = 4,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+};
+// Answers of a message box.
+enum MsgBoxAnswer : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+// Window styles of a started process.
+enum WindowStyle : int {
+    vbHide = 0,
+    vbNormalFocus = 1,
+    vbMinimizedFocus = 2,
+    vbMaximizedFocus = 3,
+    vbNormalNoFocus = 4,
+    vbMinimizedNoFocus = 6,
+};
+
+// What a file dialog is asked to show: the persisting properties of a
+// window's common dialog control at the moment it is shown.
+struct FileDialogRequest {
+    std::string DialogTitle;
+    std::string Filter;  // "Beschreibung|Muster|Beschreibung|Muster"
+    int FilterIndex = 1;
+    int Flags = 0;
+    std::string FileName;  // proposed name or path
+    std::string InitDir;
+};
+
+// Common dialog flags used by the windows.
+enum DialogFlags : int {
+    cdlOFNOverwritePrompt = 0x2,
+    cdlOFNHideReadOnly = 0x4,
+    cdlOFNFileMustExist = 0x1000,
+    cdlOFNPathMustExist = 0x800,
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Returns the answer (vbOK, vbCancel, ...). An empty title means the
+    // application's title.
+    virtual int MsgBox(const std::string& text, int flags, const std::string& title) = 0;
+    // Returns the text entered, "" when cancelled.
+    virtual std::string InputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) = 0;
+    // Return the chosen path, or nullopt when cancelled.
+    virtual std::optional<std::string> ShowOpen(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> ShowSave(const FileDialogRequest& request) = 0;
+    // Printer choice; returns the number of copies, or nullopt when cancelled.
+    virtual std::optional<int> ShowPrinter(int copies) = 0;
+};
+
+class Printer {
+public:
+    virtual ~Printer() = default;
+    virtual void PrintLine(const std::string& text) = 0;
+    // Draws a picture file at a page position given in twips.
+    virtual void DrawPicture(const std::string& picturePath, int xTwips, int yTwips) = 0;
+    virtual void SetFontSize(double points) = 0;
+    virtual void NewPage() = 0;
+    // Ends and sends the document. False when it could not be printed.
+    virtual bool EndDoc() = 0;
+};
+
+class Processes {
+public:
+    virtual ~Processes() = default;
+    // Starts a command line with a window style. True when the program started.
+    // The command line is split at blanks; it is never handed to a shell.
+    virtual bool Shell(const std::string& commandLine, int windowStyle) = 0;
+};
+
+class Console {
+public:
+    virtual ~Console() = default;
+    // Brings the top-level window titled exactly `title` to the front.
+    virtual bool AppActivate(const std::string& title) = 0;
+    // Whether the active (focused) window is titled exactly `title`.
+    virtual bool IsActive(const std::string& title) = 0;
+    // Types `text` literally into the active window; character 13 is Enter.
+    // With wait, returns once the keys are processed. False when nothing could
+    // be typed.
+    virtual bool SendKeys(const std::string& text, bool wait) = 0;
+};
+
+struct Version {
+    int Major = 0;
+    int Minor = 0;
+    int Revision = 0;
+};
+
+struct Date {
+    int Year = 2000;
+    int Month = 1;
+    int Day = 1;
+};
+
+class System {
+public:
+    virtual ~System() = default;
+    virtual void Beep() = 0;
+    // Opens a web or mailto address with the desktop's default program.
+    virtual bool OpenLink(const std::string& address) = 0;
+    virtual std::string AppTitle() = 0;
+    virtual Version AppVersion() = 0;
+    virtual Date Today() = 0;
+    // Whether a running process holds this file open.
+    virtual bool FileInUse(const std::string& path) = 0;
+    // Ends the program at once. No unload procedure runs.
+    [[noreturn]] virtual void End() = 0;
+};
+
+// The services bundled, as the program hands them to its windows.
+struct Platform {
+    Dialogs& dialogs;
+    Printer& printer;
+    Processes& processes;
+    Console& console;
+    System& system;
+};
+
+}  // namespace platform

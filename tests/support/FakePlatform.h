@@ -1,0 +1,129 @@
+// Fakes of the platform services: dialogs answer from a script (an
+// unexpected dialog fails the test), everything else is recorded.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace fakes {
+
+struct ShownMsgBox {
+    std::string text;
+    int flags;
+    std::string title;
+};
+
+struct ShownInputBox {
+    std::string prompt;
+    std::string title;
+    std::string defaultText;
+};
+
+struct StartedProcess {
+    std::string commandLine;
+    int windowStyle;
+};
+
+struct TypedKeys {
+    std::string text;
+    bool wait;
+    std::string activeWindow;  // the window that had the focus when typed
+};
+
+struct PrintOp {
+    std::string op;  // "line", "picture", "font", "page", "end"
+    std::string text;
+    int x = 0, y = 0;
+    double size = 0;
+};
+
+class FakePlatform : public platform::Dialogs,
+                     public platform::Printer,
+                     public platform::Processes,
+                     public platform::Console,
+                     public platform::System {
+public:
+    FakePlatform();
+    platform::Platform& services() { return services_; }
+
+    // ---- scripted dialogs
+    // The next message box is answered with `answer`. When `textContains`
+    // is not empty, the box's text must contain it.
+    void answerMsgBox(int answer, std::string textContains = {});
+    void answerInputBox(std::string answer, std::string promptContains = {});
+    void answerOpen(std::optional<std::string> path);
+    void answerSave(std::optional<std::string> path);
+    void answerPrinter(std::optional<int> copies);
+    // Fails the test if a scripted answer was not used.
+    void expectScriptUsed();
+
+    std::vector<ShownMsgBox> msgBoxes;
+    std::vector<ShownInputBox> inputBoxes;
+    std::vector<platform::FileDialogRequest> openRequests, saveRequests;
+
+    // ---- records
+    std::vector<StartedProcess> processes;
+    bool shellSucceeds = true;
+    std::set<std::string> windows{};  // titles of the top-level windows
+    std::string activeWindow = "D3 Vantor Server";
+    std::vector<std::string> activations;
+    std::vector<TypedKeys> keys;
+    int beeps = 0;
+    std::vector<std::string> links;
+    std::vector<PrintOp> printed;
+    std::set<std::string> filesInUse;
+    bool ended = false;
+    platform::Version version{1, 0, 1};
+    platform::Date today{2026, 12, 7};
+
+    // The typed texts only.
+    std::vector<std::string> typedTexts() const;
+
+    // platform::Dialogs
+    int MsgBox(const std::string& text, int flags, const std::string& title) override;
+    std::string InputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    std::optional<std::string> ShowOpen(const platform::FileDialogRequest& r) override;
+    std::optional<std::string> ShowSave(const platform::FileDialogRequest& r) override;
+    std::optional<int> ShowPrinter(int copies) override;
+    // platform::Printer
+    void PrintLine(const std::string& text) override;
+    void DrawPicture(const std::string& path, int x, int y) override;
+    void SetFontSize(double points) override;
+    void NewPage() override;
+    bool EndDoc() override;
+    // platform::Processes
+    bool Shell(const std::string& commandLine, int windowStyle) override;
+    // platform::Console
+    bool AppActivate(const std::string& title) override;
+    bool IsActive(const std::string& title) override;
+    bool SendKeys(const std::string& text, bool wait) override;
+    // platform::System
+    void Beep() override { ++beeps; }
+    bool OpenLink(const std::string& address) override;
+    std::string AppTitle() override { return "D3Vantor"; }
+    platform::Version AppVersion() override { return version; }
+    platform::Date Today() override { return today; }
+    bool FileInUse(const std::string& path) override { return filesInUse.count(path) > 0; }
+    [[noreturn]] void End() override;
+
+private:
+    struct Scripted {
+        int kind;  // 0 msg, 1 input, 2 open, 3 save, 4 printer
+        int answer = 0;
+        std::string text;
+        std::optional<std::string> path;
+        std::optional<int> copies;
+        std::string contains;
+    };
+    std::optional<Scripted> next(int kind, const std::string& shownText);
+    std::deque<Scripted> script_;
+    platform::Platform services_;
+};
+
+}  // namespace fakes
