@@ -1,0 +1,198 @@
+#include "desktop/X11Console.h"
+
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "desktop/X11Windows.h"
+
+extern "C" {
+#include <xdo.h>
+}
+
+namespace desktop {
+namespace {
+
+// How long activation waits for the window manager to report the window active.
+constexpr int kActivateWaitMs = 1000;
+
+std::optional<std::vector<char32_t>> decodeUtf8(const std::string& text) {
+    std::vector<char32_t> result;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        int extra = 0;
+        char32_t cp = 0;
+        if (lead < 0x80) {
+            cp = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            extra = 1, cp = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            extra = 2, cp = lead & 0x0F;
+        } else if ((lead & 0xF8) == 0xF0) {
+            extra = 3, cp = lead & 0x07;
+        } else {
+            return std::nullopt;
+        }
+        for (int k = 1; k <= extra; ++k) {
+            if (i + k >= text.size()) return std::nullopt;
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return std::nullopt;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < kSmallest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return std::nullopt;
+        result.push_back(cp);
+        i += extra + 1;
+    }
+    return result;
+}
+
+// The key symbol that types the character; NoSymbol for control characters
+// that have no key of their own here.
+KeySym keysymFor(char32_t cp) {
+    if (cp == 13) return XK_Return;
+    if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) return NoSymbol;
+    // Latin-1 characters are their own key symbols; all others have the
+    // Unicode key symbol.
+    if (cp < 0x100) return static_cast<KeySym>(cp);
+    return static_cast<KeySym>(0x01000000 | cp);
+}
+
+}  // namespace
+
+X11Console::X11Console() {
+    dpy_ = XOpenDisplay(nullptr);
+    if (dpy_) xdo_ = xdo_new_with_opened_display(dpy_, nullptr, 0);
+}
+
+X11Console::~X11Console() {
+    if (xdo_) xdo_free(xdo_);
+    if (dpy_) XCloseDisplay(dpy_);
+}
+
+bool X11Console::AppActivate(const std::string& title) {
+    if (!dpy_) return false;
+    x11::IgnoreErrors guard(dpy_);
+    for (Window w : x11::topLevelWindows(dpy_)) {
+        if (x11::windowTitle(dpy_, w) != title) continue;
+        // The window manager may be slow to confirm; the request went out
+        // and the window exists, which is what activation promises.
+        x11::activate(dpy_, w, kActivateWaitMs);
+        return true;
+    }
+    return false;
+}
+
+bool X11Console::IsActive(const std::string& title) {
+    if (!dpy_) return false;
+    x11::IgnoreErrors guard(dpy_);
+    const Window active = x11::activeWindow(dpy_);
+    return active != 0 && x11::windowTitle(dpy_, active) == title;
+}
+
+// Finds a key for every symbol. Symbols the keymap lacks are bound to spare
+// keycodes before anything is typed, and they stay bound: a program that
+// receives a key looks the keymap up only when it gets to that key, so a
+// binding taken back right after the key (as libxdo does) can be gone by then
+// and the character is lost. That is what happened to the first umlaut typed
+// into a fresh X session.
+bool X11Console::placeKeys(std::vector<Key>& keys) {
+    int minCode = 0, maxCode = 0;
+    XDisplayKeycodes(dpy_, &minCode, &maxCode);
+    int perCode = 0;
+    KeySym* map = XGetKeyboardMapping(dpy_, static_cast<KeyCode>(minCode),
+                                      maxCode - minCode + 1, &perCode);
+    if (!map) return false;
+    auto symAt = [&](int code, int level) { return map[(code - minCode) * perCode + level]; };
+
+    // Modifier keys are never spare, even when they lack symbols.
+    std::vector<KeyCode> modifierCodes;
+    if (XModifierKeymap* mods = XGetModifierMapping(dpy_)) {
+        for (int i = 0; i < 8 * mods->max_keypermod; ++i)
+            if (mods->modifiermap[i]) modifierCodes.push_back(mods->modifiermap[i]);
+        XFreeModifiermap(mods);
+    }
+    auto isModifier = [&](int code) {
+        return std::find(modifierCodes.begin(), modifierCodes.end(), code) != modifierCodes.end();
+    };
+
+    std::vector<KeySym> missing;
+    for (Key& key : keys) {
+        key.code = 0;
+        // The plain level first, so that e.g. '1' comes from the digit row.
+        for (int level = 0; level < std::min(perCode, 2) && !key.code; ++level)
+            for (int code = minCode; code <= maxCode && !key.code; ++code)
+                if (symAt(code, level) == key.symbol) {
+                    key.code = static_cast<KeyCode>(code);
+                    key.shifted = level == 1;
+                }
+        if (!key.code && std::find(missing.begin(), missing.end(), key.symbol) == missing.end())
+            missing.push_back(key.symbol);
+    }
+
+    std::vector<KeyCode> spare;
+    for (int code = maxCode; code >= minCode; --code) {
+        bool empty = true;
+        for (int level = 0; level < perCode && empty; ++level) empty = symAt(code, level) == NoSymbol;
+        if (empty && !isModifier(code)) spare.push_back(static_cast<KeyCode>(code));
+    }
+    XFree(map);
+
+    // Keycodes bound earlier may be taken again, the oldest first, unless
+    // this text needs what they hold.
+    for (KeyCode code : bound_) {
+        const bool needed = std::any_of(keys.begin(), keys.end(),
+                                        [&](const Key& k) { return k.code == code; });
+        if (!needed && std::find(spare.begin(), spare.end(), code) == spare.end())
+            spare.push_back(code);
+    }
+    if (missing.size() > spare.size()) return false;
+
+    for (std::size_t i = 0; i < missing.size(); ++i) {
+        const KeyCode code = spare[i];
+        KeySym both[2] = {missing[i], missing[i]};
+        XChangeKeyboardMapping(dpy_, code, 2, both, 1);
+        bound_.erase(std::remove(bound_.begin(), bound_.end(), code), bound_.end());
+        bound_.push_back(code);
+        for (Key& key : keys)
+            if (key.symbol == missing[i]) key.code = code, key.shifted = false;
+    }
+    // The server has the new bindings, and so every client's notice of them
+    // is queued ahead of the keys that follow.
+    XSync(dpy_, False);
+    return true;
+}
+
+bool X11Console::SendKeys(const std::string& text, bool wait) {
+    if (!dpy_ || !xdo_) return false;
+    const auto codepoints = decodeUtf8(text);
+    if (!codepoints) return false;
+
+    std::vector<Key> keys;
+    for (char32_t cp : *codepoints)
+        if (const KeySym symbol = keysymFor(cp); symbol != NoSymbol)
+            keys.push_back({symbol, 0, false});
+
+    x11::IgnoreErrors guard(dpy_);
+    if (!placeKeys(keys)) return false;
+
+    for (const Key& key : keys) {
+        charcodemap_t press{};
+        press.code = key.code;
+        press.symbol = key.symbol;
+        press.modmask = key.shifted ? ShiftMask : 0;
+        int modifiers = 0;
+        xdo_send_keysequence_window_list_do(xdo_, CURRENTWINDOW, &press, 1, True, &modifiers, 0);
+        xdo_send_keysequence_window_list_do(xdo_, CURRENTWINDOW, &press, 1, False, &modifiers, 0);
+    }
+    if (wait)
+        XSync(dpy_, False);
+    else
+        XFlush(dpy_);
+    return true;
+}
+
+}  // namespace desktop

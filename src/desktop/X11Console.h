@@ -1,0 +1,49 @@
+// Finding the server's console window by its title and typing into it, on X11.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+struct xdo;
+struct _XDisplay;
+
+namespace desktop {
+
+class X11Console : public platform::Console {
+public:
+    // Opens its own connection to the display named by DISPLAY. Without a
+    // display every call fails.
+    X11Console();
+    ~X11Console() override;
+    X11Console(const X11Console&) = delete;
+    X11Console& operator=(const X11Console&) = delete;
+
+    // Activates the first top-level window whose title is exactly `title`
+    // (iconified ones included: activation restores them). False at once when
+    // there is none.
+    bool AppActivate(const std::string& title) override;
+    bool IsActive(const std::string& title) override;
+    // Types the UTF-8 text literally into the focused window: every printable
+    // character stands for itself, character 13 is Return, other control
+    // characters are left out. False when there is no display or the text is
+    // not valid UTF-8; then nothing is typed.
+    bool SendKeys(const std::string& text, bool wait) override;
+
+private:
+    struct Key {
+        unsigned long symbol;  // KeySym
+        unsigned char code;    // KeyCode
+        bool shifted;
+    };
+    bool placeKeys(std::vector<Key>& keys);
+
+    _XDisplay* dpy_ = nullptr;
+    xdo* xdo_ = nullptr;
+    // Spare keycodes this object bound to characters the keymap lacked, the
+    // most recently bound last.
+    std::vector<unsigned char> bound_;
+};
+
+}  // namespace desktop

@@ -1,0 +1,380 @@
+// The Linux/X11 services for real, against the stand-in dedicated server, in
+// an X session of its own (see with_xvfb.sh).
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <QWidget>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "common/ConsoleCommand.h"
+#include "desktop/FilesInUse.h"
+#include "desktop/LinuxProcesses.h"
+#include "desktop/X11Console.h"
+#include "desktop/X11Windows.h"
+
+// Last: Xlib's macros clash with Qt's names.
+#include <X11/Xlib.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using desktop::LinuxProcesses;
+using desktop::X11Console;
+using desktop::x11::Window;
+
+const std::string kEndText =
+    "Say Server wird in einer Min automatisch beendet ! Bis zum nächsten mal !";
+const std::string kConfig = "[server config file]\r\nPPS=12\r\nConnectionName=Direct TCP~IP\r\n";
+
+// Other processes take real time: wait for them with a deadline, keeping the
+// Qt loop (and so the window-style watch) running.
+bool waitUntil(const std::function<bool()>& done, int deadlineMs = 15000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > deadlineMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+std::vector<std::string> lines(const fs::path& file) {
+    std::vector<std::string> result;
+    std::ifstream in(file, std::ios::binary);
+    for (std::string line; std::getline(in, line);) result.push_back(line);
+    return result;
+}
+
+std::vector<std::string> linesOf(const fs::path& file, const std::string& kind) {
+    std::vector<std::string> result;
+    for (const std::string& line : lines(file))
+        if (line.rfind(kind + ' ', 0) == 0) result.push_back(line.substr(kind.size() + 1));
+    return result;
+}
+
+bool processGone(pid_t pid) {
+    if (kill(pid, 0) != 0) return true;
+    // Ended but not yet reaped by whoever inherited it.
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pidField, name, state;
+    stat >> pidField >> name >> state;
+    return !stat || state == "Z";
+}
+
+// A display connection of the test's own for looking at windows.
+struct Screen {
+    Display* dpy = XOpenDisplay(nullptr);
+    ~Screen() {
+        if (dpy) XCloseDisplay(dpy);
+    }
+    Window windowOf(pid_t pid) {
+        desktop::x11::IgnoreErrors guard(dpy);
+        for (Window w : desktop::x11::topLevelWindows(dpy))
+            if (desktop::x11::windowPid(dpy, w) == pid) return w;
+        return 0;
+    }
+    bool iconic(Window w) {
+        desktop::x11::IgnoreErrors guard(dpy);
+        return desktop::x11::isIconic(dpy, w);
+    }
+    Window active() {
+        desktop::x11::IgnoreErrors guard(dpy);
+        return desktop::x11::activeWindow(dpy);
+    }
+};
+
+// A fresh game folder with the stand-in as its `main`, made the current folder
+// as the tool does on start-up.
+class GameFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/vantor-game.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        fs::create_directories(dir / "custom" / "cache");
+        fs::create_directories(dir / "Missions");
+        fs::create_symlink(STANDIN_SERVER, dir / "main");
+        std::ofstream(dir / "fenster.CFG", std::ios::binary) << kConfig;
+        previous = fs::current_path();
+        fs::current_path(dir);
+    }
+    void TearDown() override {
+        for (pid_t pid : started)
+            if (!processGone(pid)) {
+                kill(pid, SIGTERM);
+                waitUntil([&] { return processGone(pid); }, 5000);
+            }
+        fs::current_path(previous);
+        fs::remove_all(dir);
+    }
+
+    std::string commandLine(const std::string& config = "fenster.CFG") const {
+        return (dir / "main").string() + " -dedicated " + config + " -tempdir " +
+               (dir / "custom" / "cache").string() + " -useport 2092";
+    }
+    // The log the stand-in writes beside its `main`.
+    fs::path log() const { return dir / "standin.log"; }
+
+    // Waits for the stand-in that logged itself as the n-th one and its window.
+    pid_t waitForServer(std::size_t n = 1) {
+        pid_t pid = 0;
+        EXPECT_TRUE(waitUntil([&] { return linesOf(log(), "PID").size() >= n; }));
+        const auto pids = linesOf(log(), "PID");
+        if (pids.size() < n) return 0;
+        pid = std::stoi(pids[n - 1]);
+        started.push_back(pid);
+        EXPECT_TRUE(waitUntil([&] { return screen.windowOf(pid) != 0; }))
+            << "no window of the stand-in";
+        EXPECT_TRUE(waitUntil([&] { return countTempFiles() >= 2; }));
+        return pid;
+    }
+    std::vector<fs::path> tempFiles() const {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(dir / "custom" / "cache"))
+            files.push_back(entry.path());
+        return files;
+    }
+    std::size_t countTempFiles() const { return tempFiles().size(); }
+
+    fs::path dir;
+    fs::path previous;
+    std::vector<pid_t> started;
+    Screen screen;
+    X11Console console;
+};
+
+// Runs first, so that the umlauts of the end text are the first characters in
+// this X session that the keymap lacks. The test command repeats it in 20
+// fresh X sessions.
+using FreshSession = GameFolder;
+TEST_F(FreshSession, EndTextArrivesWhole) {
+    LinuxProcesses processes;
+    ASSERT_TRUE(processes.Shell(commandLine(), platform::vbNormalFocus));
+    const pid_t pid = waitForServer();
+    ASSERT_NE(pid, 0);
+    ASSERT_TRUE(common::sendConsoleCommand(console, kEndText));
+    ASSERT_TRUE(common::sendConsoleCommand(console, "quit"));
+    ASSERT_TRUE(waitUntil([&] { return processGone(pid); }));
+    EXPECT_EQ(linesOf(log(), "CMD"), (std::vector<std::string>{kEndText, "quit"}));
+}
+
+// The tool's own executable, run with --shell, starts the command line and
+// ends at once: the server must live on without its starter.
+TEST_F(GameFolder, ServerOutlivesItsStarterTakesTypedCommandsAndEndsOnQuit) {
+    QProcess starter;
+    starter.start(QCoreApplication::applicationFilePath(),
+                  {"--shell", QString::fromStdString(commandLine())});
+    ASSERT_TRUE(starter.waitForFinished(10000));
+    ASSERT_EQ(starter.exitCode(), 0);
+    const pid_t pid = waitForServer();
+    ASSERT_NE(pid, 0);
+    EXPECT_FALSE(processGone(pid));
+
+    // Detached: a session of its own, nothing from the tool on its standard files.
+    EXPECT_NE(getsid(pid), getsid(0));
+    for (int fd = 0; fd <= 2; ++fd)
+        EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd)),
+                  "/dev/null");
+    EXPECT_EQ(linesOf(log(), "CWD"), std::vector<std::string>{dir.string()});
+    EXPECT_EQ(linesOf(log(), "ARG"),
+              (std::vector<std::string>{"-dedicated", "fenster.CFG", "-tempdir",
+                                        (dir / "custom" / "cache").string(), "-useport", "2092"}));
+    EXPECT_EQ(linesOf(log(), "CFG"),
+              (std::vector<std::string>{"[server config file]", "PPS=12",
+                                        "ConnectionName=Direct TCP~IP"}));
+
+    const auto held = tempFiles();
+    ASSERT_GE(held.size(), 2u);
+    for (const auto& file : held) EXPECT_TRUE(desktop::fileInUse(file)) << file;
+
+    ASSERT_TRUE(console.AppActivate("Descent 3"));
+    EXPECT_TRUE(console.IsActive("Descent 3"));
+    EXPECT_TRUE(common::sendConsoleCommand(console, "Say Hallo Leute"));
+    EXPECT_TRUE(common::sendConsoleCommand(console, kEndText));
+    EXPECT_TRUE(common::sendConsoleCommand(console, "quit"));
+    ASSERT_TRUE(waitUntil([&] { return processGone(pid); }));
+
+    EXPECT_EQ(linesOf(log(), "CMD"),
+              (std::vector<std::string>{"Say Hallo Leute", kEndText, "quit"}));
+    EXPECT_EQ(linesOf(log(), "END"), std::vector<std::string>{"quit"});
+    EXPECT_EQ(countTempFiles(), 0u);
+    for (const auto& file : held) EXPECT_FALSE(desktop::fileInUse(file)) << file;
+}
+
+TEST_F(GameFolder, EveryCharacterIsTypedLiterally) {
+    LinuxProcesses processes;
+    ASSERT_TRUE(processes.Shell(commandLine(), platform::vbNormalFocus));
+    const pid_t pid = waitForServer();
+    ASSERT_NE(pid, 0);
+    // Characters that key syntaxes give a meaning, and more than the keymap
+    // holds; the console line is typed the same way every time.
+    const std::string special = "Say {ENTER} +a ^c %x ~ [] () \\ | ` ' \" ÄÖÜäöüß €§´°²µ";
+    std::vector<std::string> typed;
+    for (int i = 0; i < 20; ++i) {
+        const std::string& text = i % 2 ? kEndText : special;
+        ASSERT_TRUE(common::sendConsoleCommand(console, text));
+        typed.push_back(text);
+    }
+    ASSERT_TRUE(waitUntil([&] { return linesOf(log(), "CMD").size() >= typed.size(); }));
+    EXPECT_EQ(linesOf(log(), "CMD"), typed);
+}
+
+TEST_F(GameFolder, ShellCharactersReachTheServerAsWordsAndRunNothing) {
+    LinuxProcesses processes;
+    const std::string config = "x;touch owned&&touch owned|touch $(touch owned) `touch owned`>owned";
+    ASSERT_TRUE(processes.Shell(commandLine(config), platform::vbNormalFocus));
+    const pid_t pid = waitForServer();
+    ASSERT_NE(pid, 0);
+    EXPECT_EQ(linesOf(log(), "ARG"),
+              (std::vector<std::string>{"-dedicated", "x;touch", "owned&&touch", "owned|touch",
+                                        "$(touch", "owned)", "`touch", "owned`>owned",
+                                        "-tempdir", (dir / "custom" / "cache").string(),
+                                        "-useport", "2092"}));
+    EXPECT_EQ(linesOf(log(), "CFG-MISSING"), std::vector<std::string>{"x;touch"});
+
+    // Ending by signal also clears the temporary folder.
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    ASSERT_TRUE(waitUntil([&] { return processGone(pid); }));
+    EXPECT_EQ(linesOf(log(), "END"), std::vector<std::string>{"signal"});
+    EXPECT_EQ(countTempFiles(), 0u);
+    EXPECT_FALSE(fs::exists(dir / "owned"));
+    EXPECT_FALSE(fs::exists(previous / "owned"));
+}
+
+TEST_F(GameFolder, ProgramWithoutFolderIsTakenFromTheCurrentFolder) {
+    LinuxProcesses processes;
+    ASSERT_TRUE(processes.Shell("main -dedicated fenster.CFG -tempdir custom/cache -useport 2092",
+                                platform::vbNormalNoFocus));
+    const pid_t pid = waitForServer();
+    ASSERT_NE(pid, 0);
+    // Even where PATH holds a program of that name, it is not looked up there.
+    EXPECT_FALSE(processes.Shell("true", platform::vbNormalFocus));
+}
+
+class ProgramThatCannotRun : public GameFolder,
+                             public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(ProgramThatCannotRun, IsReportedNotStarted) {
+    LinuxProcesses processes;
+    std::string line = GetParam();
+    if (const auto at = line.find("GAME"); at != std::string::npos) line.replace(at, 4, dir.string());
+    EXPECT_FALSE(processes.Shell(line, platform::vbNormalFocus));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Services, ProgramThatCannotRun,
+    ::testing::Values("/nonexistent/main -dedicated fenster.CFG", "GAME/nothere -dedicated x",
+                      "GAME/Missions -dedicated x", "GAME/fenster.CFG", "", "   ",
+                      "GAME/custom\\cache\\main"));
+
+class MinimizedStyle : public GameFolder, public ::testing::WithParamInterface<int> {};
+
+TEST_P(MinimizedStyle, IconifiesTheServerWindowWhichStillTakesCommands) {
+    LinuxProcesses processes;
+    ASSERT_TRUE(processes.Shell(commandLine(), GetParam()));
+    const pid_t pid = waitForServer();
+    ASSERT_NE(pid, 0);
+    const Window w = screen.windowOf(pid);
+    EXPECT_TRUE(waitUntil([&] { return screen.iconic(w); }));
+
+    // Activation restores it, so the typed quit arrives.
+    ASSERT_TRUE(common::sendConsoleCommand(console, "quit"));
+    ASSERT_TRUE(waitUntil([&] { return processGone(pid); }));
+    EXPECT_EQ(linesOf(log(), "CMD"), std::vector<std::string>{"quit"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Services, MinimizedStyle,
+                         ::testing::Values(platform::vbMinimizedFocus,
+                                           platform::vbMinimizedNoFocus));
+
+TEST_F(GameFolder, NormalStyleActivatesTheServerWindow) {
+    // Another window holds the focus when the server starts.
+    QWidget other;
+    other.setWindowTitle("Vantor");
+    other.show();
+    ASSERT_TRUE(waitUntil([&] { return console.AppActivate("Vantor"); }));
+
+    LinuxProcesses processes;
+    ASSERT_TRUE(processes.Shell(commandLine(), platform::vbNormalFocus));
+    const pid_t pid = waitForServer();
+    ASSERT_NE(pid, 0);
+    const Window w = screen.windowOf(pid);
+    EXPECT_TRUE(waitUntil([&] { return screen.active() == w; }));
+    EXPECT_FALSE(screen.iconic(w));
+    EXPECT_TRUE(console.IsActive("Descent 3"));
+    EXPECT_FALSE(console.IsActive("Vantor"));
+}
+
+// With a server window titled "Descent 3" and another window in front, no
+// other title finds the server: AppActivate fails at once and the focus
+// stays where it was.
+class NotExactlyTheTitle : public GameFolder, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(NotExactlyTheTitle, IsNotFoundAndActivatesNothing) {
+    LinuxProcesses processes;
+    ASSERT_TRUE(processes.Shell(commandLine(), platform::vbNormalNoFocus));
+    ASSERT_NE(waitForServer(), 0);
+    QWidget other;
+    other.setWindowTitle("Vantor");
+    other.show();
+    ASSERT_TRUE(waitUntil([&] { return console.AppActivate("Vantor"); }));
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(console.AppActivate(GetParam()));
+    EXPECT_LT(clock.elapsed(), 300);
+    EXPECT_TRUE(console.IsActive("Vantor"));
+    EXPECT_FALSE(console.IsActive(GetParam()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Services, NotExactlyTheTitle,
+                         ::testing::Values("Descent 33", "Descent", "descent 3", "DESCENT 3",
+                                           "Descent 3 ", " Descent 3", "Descent.3", "Descent 3.*",
+                                           ".*", "^Descent 3$", ""));
+
+TEST_F(GameFolder, CommandWithoutServerWindowTypesNothing) {
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(common::sendConsoleCommand(console, "quit"));
+    EXPECT_LT(clock.elapsed(), 300);
+}
+
+TEST_F(GameFolder, FileInUseFollowsTheOpenFileUnderAnyName) {
+    const fs::path file = dir / "fenster.CFG";
+    fs::create_symlink(file, dir / "link.CFG");
+    fs::create_hard_link(file, dir / "hard.CFG");
+    EXPECT_FALSE(desktop::fileInUse(file.string()));
+    {
+        std::ifstream held(file);
+        EXPECT_TRUE(desktop::fileInUse(file.string()));
+        EXPECT_TRUE(desktop::fileInUse((dir / "link.CFG").string()));
+        EXPECT_TRUE(desktop::fileInUse((dir / "hard.CFG").string()));
+        EXPECT_TRUE(desktop::fileInUse((dir / "custom" / ".." / "fenster.CFG").string()));
+        EXPECT_FALSE(desktop::fileInUse((dir / "nothere").string()));
+    }
+    EXPECT_FALSE(desktop::fileInUse(file.string()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The starter of the outliving test: start, report, end.
+    if (argc == 3 && std::string(argv[1]) == "--shell") {
+        LinuxProcesses processes;
+        return processes.Shell(argv[2], platform::vbNormalNoFocus) ? 0 : 1;
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
