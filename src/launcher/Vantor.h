@@ -1,0 +1,303 @@
+// The main window: the first page with the game settings, the status strip,
+// the menus and the overlay panels (game folder, start frames, presets, saved
+// servers, mod list, master-server panel). Its procedures live in one .cpp per
+// area; each area wires its own events in its verbinde...() function, which
+// the constructor calls.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "ui/Form.h"
+#include "ui/Program.h"
+
+class Vantor : public ui::Form {
+public:
+    explicit Vantor(ui::Program& program);
+
+    // The main window's integer window property: a server start that opens
+    // the communicator sets it to 1, the communicator sets it back to 0
+    // whenever it closes. Nothing else reads it.
+    int Fensterwert = 0;
+
+    // The clan web site that the picture Image2 links to.
+    static constexpr const char* kClanSeite = "https://clan.example.org";
+
+    // ------------------------------------------------------------ controls
+
+    // Menus. "Info" (Infom2) is never disabled.
+    ui::Menu M1{this, "M1", "Datei"};
+    ui::Menu Opm1a{&M1, "Opm1a", "Optionen"};
+    ui::Menu M1mlb{&M1, "M1mlb", "Mod - Liste bearbeiten"};
+    ui::Menu m1st1{&M1, "m1st1", "-"};
+    ui::Menu Konm1b{&M1, "Konm1b", "Konfiguration Laden"};
+    ui::Menu Konm1c{&M1, "Konm1c", "Konfiguration Speichern unter.."};
+    ui::Menu m3Keb{&M1, "m3Keb", "Konfigurationsdatei einsehen/bearbeiten"};
+    ui::Menu m1st2{&M1, "m1st2", "-"};
+    ui::Menu endm1d{&M1, "endm1d", "D3 Vantor-Server beenden"};
+    ui::Menu M3{this, "M3", "Extra"};
+    ui::Menu Ka{&M3, "Ka", "Kommunicator starten"};
+    ui::Menu AnM3b{&M3, "AnM3b", "Angelegte Server bearbeiten"};
+    ui::Menu Infom2{this, "Infom2", "Info"};
+    ui::Menu zum2c{&Infom2, "zum2c", "Diereckt-Server-Befehle"};
+    ui::Menu m2strich{&Infom2, "m2strich", "-"};
+    ui::Menu l11{&Infom2, "l11", "Link zu meiner Homepage"};
+    ui::Menu l1{&Infom2, "l1", "Link zu Descent-Fanseite"};
+    ui::Menu l2{&Infom2, "l2", "Link zu Descent-Levelarchiv"};
+    ui::Menu strich3{&Infom2, "strich3", "-"};
+    ui::Menu Im3b{&Infom2, "Im3b", "Zu Gamespy"};
+    ui::Menu Im2b{&Infom2, "Im2b", "Info zu D3 Vantor"};
+    ui::Menu m4{this, "m4", "Gamespy"};
+    ui::Menu m41{&m4, "m41", "Gamespy Konfiguration"};
+
+    // Status strip: on the window itself, so it stays usable while the main
+    // area is disabled.
+    ui::Label Label14{this, "Label14"};
+    ui::Label Label15{this, "Label15"};
+    ui::Label Pfeil{this, "Pfeil"};
+    ui::Label Label27{this, "Label27"};
+    ui::Label Label26{this, "Label26"};
+    ui::Label Pfeil2{this, "Pfeil2"};
+
+    // The main area with the first page.
+    ui::Frame Hauptprog{this, "Hauptprog"};
+    ui::Label LabelSpielname{&Hauptprog, "LabelSpielname"};
+    ui::TextBox Spielname{&Hauptprog, "Spielname"};
+    ui::Label LabelSpieletyp{&Hauptprog, "LabelSpieletyp"};
+    ui::ComboBox Spieletyp{&Hauptprog, "Spieletyp"};
+    ui::Label LabelLevel{&Hauptprog, "LabelLevel"};
+    ui::TextBox Levelname{&Hauptprog, "Levelname"};
+    ui::Label LabelConfigname{&Hauptprog, "LabelConfigname"};
+    ui::TextBox Configname{&Hauptprog, "Configname"};
+    ui::Label LabelBegrüssung{&Hauptprog, "LabelBegrüssung"};
+    ui::TextBox Begrüssungstext{&Hauptprog, "Begrüssungstext"};
+    ui::Label LabelSpieler{&Hauptprog, "LabelSpieler"};
+    ui::TextBox Spieler{&Hauptprog, "Spieler"};
+    ui::Label LabelLimit{&Hauptprog, "LabelLimit"};
+    ui::TextBox Limit{&Hauptprog, "Limit"};
+    ui::Label LabelZeitlimit{&Hauptprog, "LabelZeitlimit"};
+    ui::TextBox Zeitlimit{&Hauptprog, "Zeitlimit"};
+    ui::Label LabelPackete{&Hauptprog, "LabelPackete"};
+    ui::TextBox Packete{&Hauptprog, "Packete"};
+    ui::Label LabelLevelstart{&Hauptprog, "LabelLevelstart"};
+    ui::TextBox Levelstart{&Hauptprog, "Levelstart"};
+    ui::Label LabelWiederholrate{&Hauptprog, "LabelWiederholrate"};
+    ui::TextBox Wiederholrate{&Hauptprog, "Wiederholrate"};
+    ui::OptionButton Lan{&Hauptprog, "Lan"};
+    ui::OptionButton PXO{&Hauptprog, "PXO"};
+    ui::Label LabelLevelliste{&Hauptprog, "LabelLevelliste"};
+    ui::FileListBox Levelboser{&Hauptprog, "Levelboser"};
+    ui::CommandButton Leveluber{&Hauptprog, "Leveluber"};
+    ui::CommandButton SStart{&Hauptprog, "SStart"};
+    ui::Label LabelAngelegte{&Hauptprog, "LabelAngelegte"};
+    ui::CommandButton Server1{&Hauptprog, "Server1"};
+    ui::CommandButton Server2{&Hauptprog, "Server2"};
+    ui::CommandButton Server3{&Hauptprog, "Server3"};
+    ui::CommandButton Server4{&Hauptprog, "Server4"};
+    ui::CommandButton Server5{&Hauptprog, "Server5"};
+    ui::CommandButton Server6{&Hauptprog, "Server6"};
+    ui::CommandButton Cachl{&Hauptprog, "Cachl"};
+    ui::CommandButton Cache2{&Hauptprog, "Cache2"};
+    ui::FileListBox Cachtest{&Hauptprog, "Cachtest"};
+    ui::FileListBox Cachtest2{&Hauptprog, "Cachtest2"};
+    ui::CommandButton Statik{&Hauptprog, "Statik"};
+    ui::Image spypic{&Hauptprog, "spypic"};
+    ui::Image Image2{&Hauptprog, "Image2"};
+    ui::Image Image1{&Hauptprog, "Image1"};
+    ui::Image Image4{&Hauptprog, "Image4"};
+
+    // The saved-server buttons as a family, for loops over the slots.
+    std::array<ui::CommandButton*, 6> ServerKnopf() {
+        return {&Server1, &Server2, &Server3, &Server4, &Server5, &Server6};
+    }
+
+    // Game-folder panel (first run).
+    ui::Frame Pfadeinstellung{this, "Pfadeinstellung"};
+    ui::Label Label23{&Pfadeinstellung, "Label23"};
+    ui::Label Label22{&Pfadeinstellung, "Label22"};
+    ui::Label Label16{&Pfadeinstellung, "Label16"};
+    ui::TextBox Despfad{&Pfadeinstellung, "Despfad"};
+    ui::CommandButton Broserstart{&Pfadeinstellung, "Broserstart"};
+    ui::CommandButton Pfadspeichern{&Pfadeinstellung, "Pfadspeichern"};
+    ui::CommandButton Pfadabbrechen{&Pfadeinstellung, "Pfadabbrechen"};
+    ui::Image Image6{&Pfadeinstellung, "Image6"};
+
+    // Start frame.
+    ui::Frame Startserver{this, "Startserver"};
+    ui::Label Label30{&Startserver, "Label30"};
+    ui::Label Label29{&Startserver, "Label29"};
+    ui::Label Label31{&Startserver, "Label31"};
+    ui::TextBox Conserverstart{&Startserver, "Conserverstart"};
+    ui::CommandButton ConLöschen{&Startserver, "ConLöschen"};
+    ui::Label Label25{&Startserver, "Label25"};
+    ui::TextBox Portangabe1{&Startserver, "Portangabe1"};
+    ui::TextBox Portangabe2{&Startserver, "Portangabe2"};
+    ui::CommandButton Server1start{&Startserver, "Server1start"};
+    ui::CommandButton Server2start{&Startserver, "Server2start"};
+    ui::CommandButton Serverstartabbrechen{&Startserver, "Serverstartabbrechen"};
+
+    // Saved-server start frame.
+    ui::Frame ASfra{this, "ASfra"};
+    ui::Label Label35{&ASfra, "Label35"};
+    ui::Label KreutzAS{&ASfra, "KreutzAS"};
+    ui::Label Label32{&ASfra, "Label32"};
+    ui::TextBox ASservertext{&ASfra, "ASservertext"};
+    ui::Label Label33{&ASfra, "Label33"};
+    ui::TextBox Portangabe3{&ASfra, "Portangabe3"};
+    ui::TextBox Portangabe4{&ASfra, "Portangabe4"};
+    ui::CommandButton AS1{&ASfra, "AS1"};
+    ui::CommandButton AS2{&ASfra, "AS2"};
+    ui::CommandButton ASAbbrechen{&ASfra, "ASAbbrechen"};
+
+    // Presets panel (Voreinstellungen).
+    ui::Frame VorstellFrame{this, "VorstellFrame"};
+    ui::Label Label18{&VorstellFrame, "Label18"};
+    ui::Label Label20{&VorstellFrame, "Label20"};
+    ui::Label LabelLoggin{&VorstellFrame, "LabelLoggin"};
+    ui::TextBox Logginname{&VorstellFrame, "Logginname"};
+    ui::Label LabelPaswort{&VorstellFrame, "LabelPaswort"};
+    ui::TextBox Paswort{&VorstellFrame, "Paswort"};
+    ui::Label LabelHostingLobby{&VorstellFrame, "LabelHostingLobby"};
+    ui::TextBox HostingLobby{&VorstellFrame, "HostingLobby"};
+    ui::Label LabelPort{&VorstellFrame, "LabelPort"};
+    ui::TextBox port{&VorstellFrame, "port"};
+    ui::Label LabelPort2{&VorstellFrame, "LabelPort2"};
+    ui::TextBox port2{&VorstellFrame, "port2"};
+    ui::Label LabelTempordner{&VorstellFrame, "LabelTempordner"};
+    ui::TextBox Tempordners2{&VorstellFrame, "Tempordners2"};
+    ui::CommandButton Poardstandart{&VorstellFrame, "Poardstandart"};
+    ui::CheckBox Fernwalt{&VorstellFrame, "Fernwalt"};
+    ui::Label LabelServerpassw{&VorstellFrame, "LabelServerpassw"};
+    ui::TextBox Serverpassw{&VorstellFrame, "Serverpassw"};
+    ui::Label LabelZusatz{&VorstellFrame, "LabelZusatz"};
+    ui::CheckBox BelSchiffe{&VorstellFrame, "BelSchiffe"};
+    ui::CheckBox Kollisionserkennung{&VorstellFrame, "Kollisionserkennung"};
+    ui::CheckBox Schiffsdrehung{&VorstellFrame, "Schiffsdrehung"};
+    ui::CheckBox Mouselook{&VorstellFrame, "Mouselook"};
+    ui::CheckBox Peer{&VorstellFrame, "Peer"};
+    ui::CheckBox servermin{&VorstellFrame, "servermin"};
+    ui::CheckBox Hilfezeigen{&VorstellFrame, "Hilfezeigen"};
+    ui::CheckBox VSAutoend{&VorstellFrame, "VSAutoend"};
+    ui::Label LabelSchwierikkeit{&VorstellFrame, "LabelSchwierikkeit"};
+    ui::ComboBox Schwierikkeit{&VorstellFrame, "Schwierikkeit"};
+    ui::Label LabelAudio{&VorstellFrame, "LabelAudio"};
+    ui::TextBox Audio{&VorstellFrame, "Audio"};
+    ui::Label LabelSchiffe{&VorstellFrame, "LabelSchiffe"};
+    ui::ListBox Schiffe{&VorstellFrame, "Schiffe"};
+    ui::Label LabelWaffen{&VorstellFrame, "LabelWaffen"};
+    ui::ListBox Waffen{&VorstellFrame, "Waffen"};
+    ui::CommandButton VorOK{&VorstellFrame, "VorOK"};
+    ui::CommandButton Vorabbruch{&VorstellFrame, "Vorabbruch"};
+    ui::Image Image3{&VorstellFrame, "Image3"};
+
+    // Saved-servers editor (its fields come with its procedures).
+    ui::Frame Angelegte{this, "Angelegte"};
+    ui::ListBox Gruppe{&Angelegte, "Gruppe"};
+
+    // Mod list panel (its buttons come with its procedures).
+    ui::Frame Modfenster{this, "Modfenster"};
+    ui::ListBox Modliste{&Modfenster, "Modliste"};
+
+    // Master-server information panel (its contents come with its procedures).
+    ui::Frame spy{this, "spy"};
+
+    // The window's one common file dialog, shared by all its file choices.
+    ui::CommonDialog CommonDialog1{this, "CommonDialog1"};
+
+    // Timers (interval, enabled at design).
+    ui::Timer Start{this, "Start", 2500, true};
+    ui::Timer Timer2{this, "Timer2", 1000, false};
+    ui::Timer Timer1{this, "Timer1", 25, false};
+    ui::Timer Timer3{this, "Timer3", 25, true};
+    ui::Timer Hortsetzten{this, "Hortsetzten", 15000, false};
+
+    // ---------------------------------------------------- window variables
+
+    // Result of the last message box or input box of this window, as text;
+    // after the Hoard question the orb count exactly as typed.
+    std::string Antwort;
+    // Receives each item read from a file.
+    std::string Eingabezeile;
+    // Configuration paths of the saved slots 1 to 5.
+    std::string ServerConfig1, ServerConfig2, ServerConfig3, ServerConfig4, ServerConfig5;
+    std::array<std::string*, 5> ServerConfig() {
+        return {&ServerConfig1, &ServerConfig2, &ServerConfig3, &ServerConfig4, &ServerConfig5};
+    }
+    // 1 when the server being started plays Hoard.
+    int Hortmodus = 0;
+    // The configuration the saved-server start frame will start.
+    std::string GewaehlteConfig;
+    // Loop counter while the level-pack queue is written.
+    int Zaehler = 0;
+    // Items of a configuration file being loaded (positions 0 to 70 used).
+    std::array<std::string, 151> Ladezeile;
+
+    // ================================================= start-up (Vantor_laden.cpp)
+    void Form_Load() override;
+    void Start_Timer();
+    // Writes Letztes.ini from the first page as it stands. A file that
+    // cannot be written gives a message naming it; false then.
+    bool LetztesSpeichern();
+    // Writes Servertool.ini from the presets panel as it stands (integer
+    // items, flags "1"/"0"). A failure gives a message; false then.
+    bool ServertoolSpeichern();
+    // Shows the message for a settings file that could not be written.
+    void Schreibfehler(const std::string& datei, const std::string& grund);
+
+    // ================================================= game folder (Vantor_pfad.cpp)
+    void Broserstart_Click();
+    void Pfadspeichern_Click();
+    void Pfadabbrechen_Click();
+    void Label22_DblClick();
+
+    // ================================================= configuration file (Vantor_konfiguration.cpp)
+    void Konm1c_Click();
+    void Konm1b_Click();
+
+    // ================================================= start frame (Vantor_startrahmen.cpp)
+    void SStart_Click();
+    void ConLöschen_Click();
+    void Serverstartabbrechen_Click();
+    void Label29_Click();
+
+    // ================================================= server start (Vantor_serverstart.cpp)
+    void Server1start_Click();
+    void Server2start_Click();
+    void Hortsetzten_Timer();
+
+    // ================================================= status and cache (Vantor_status.cpp)
+    void Timer2_Timer();
+    void Timer1_Timer();
+    void Timer3_Timer();
+    void Cachl_Click();
+    void Cache2_Click();
+
+    // ================================================= presets (Vantor_voreinstellungen.cpp)
+    void Opm1a_Click();
+    void Poardstandart_Click();
+    void Schiffe_Click();
+    void VSAutoend_Click();
+    void Fernwalt_Click();
+    void VorOK_Click();
+    void Vorabbruch_Click();
+    void Label20_Click();
+
+private:
+    // Wiring of each area's events, called by the constructor.
+    void verbindeLaden();
+    void verbindePfad();
+    void verbindeKonfiguration();
+    void verbindeStartrahmen();
+    void verbindeServerstart();
+    void verbindeStatus();
+    void verbindeVoreinstellungen();
+
+    // The first-run branch of the load: the game-folder panel over the
+    // disabled main area.
+    void Erstlauf();
+    // Load steps that read the settings files into the controls.
+    void LetztesLesen();
+    void ServertoolLesen();
+    void STSLesen();
+    void ModLesen();
+};

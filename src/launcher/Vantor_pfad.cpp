@@ -1,0 +1,93 @@
+// The game-folder panel: the user picks the game's executable or types its
+// folder; saving stores it and runs the load again.
+#include "common/MessageBox.h"
+#include "common/Paths.h"
+#include "launcher/Einstellungen.h"
+#include "launcher/Vantor.h"
+
+void Vantor::verbindePfad() {
+    Broserstart.Click = [this] { Broserstart_Click(); };
+    Pfadspeichern.Click = [this] { Pfadspeichern_Click(); };
+    Pfadabbrechen.Click = [this] { Pfadabbrechen_Click(); };
+    Label22.DblClick = [this] { Label22_DblClick(); };
+}
+
+void Vantor::Broserstart_Click() {
+    const std::string programm(einstellungen::kSpielprogramm);
+    std::string gewaehlt;
+    try {
+        CommonDialog1.CancelError = true;
+        CommonDialog1.Flags = platform::cdlOFNHideReadOnly;
+        // The executable has no extension here, so every file is offered.
+        CommonDialog1.Filter = "Alle Dateien (*)|*|";
+        CommonDialog1.FilterIndex = 1;
+        CommonDialog1.ShowOpen();
+        gewaehlt = CommonDialog1.FileName();
+    } catch (const ui::RuntimeError&) {
+        return;  // cancelled: nothing changes
+    }
+    // A bare name, or one too short to be the executable, says nothing
+    // about a folder.
+    if (gewaehlt.size() <= programm.size()) return;
+    const std::size_t ordnerEnde = gewaehlt.size() - programm.size() - 1;
+    // Only the executable itself counts, not a file whose name merely ends
+    // in the same letters.
+    if (gewaehlt.compare(ordnerEnde + 1, std::string::npos, programm) == 0 &&
+        gewaehlt[ordnerEnde] == common::kPathSep) {
+        Despfad.Text = gewaehlt.substr(0, ordnerEnde);
+        return;
+    }
+    Antwort = std::to_string(program().platform.dialogs.MsgBox(
+        "Dies ist nicht Main.exe! Bitte wähle neu !", platform::vbCritical, ""));
+}
+
+namespace {
+
+// Whether a settings file still holds its whole layout.
+bool vollstaendig(const std::string& datei, std::size_t zeilen) {
+    return einstellungen::leseItems(datei, zeilen).size() >= zeilen;
+}
+
+}  // namespace
+
+// Writes the first-run presets, saved servers and game types only where
+// they are missing or cut short: a user whose game folder moved keeps them.
+void Vantor::Pfadspeichern_Click() {
+    if (Despfad.Text() == "") {
+        program().platform.system.Beep();
+        return;
+    }
+    struct Datei {
+        const std::string& name;
+        common::LineWriter inhalt;
+        bool schreiben;
+    };
+    const std::string& ordner = program().Path();
+    auto ort = [&](const std::string& name) { return common::pfad(ordner, name); };
+    bool modVorhanden = false;
+    einstellungen::leseItems(ort(einstellungen::kMod), 0, &modVorhanden);
+    const Datei dateien[] = {
+        {einstellungen::kSTPfad, einstellungen::zeilenSTPfad(Despfad.Text()), true},
+        {einstellungen::kServertool, einstellungen::erstlaufServertool(),
+         !vollstaendig(ort(einstellungen::kServertool), einstellungen::kServertoolZeilen)},
+        {einstellungen::kSTS, einstellungen::erstlaufSTS(),
+         !vollstaendig(ort(einstellungen::kSTS), einstellungen::kSTSZeilen)},
+        {einstellungen::kMod, einstellungen::zeilenMod(einstellungen::standardMods()),
+         !modVorhanden},
+    };
+    for (const Datei& d : dateien) {
+        if (!d.schreiben) continue;
+        std::string grund;
+        if (!d.inhalt.writeTo(ort(d.name), &grund)) {
+            Schreibfehler(ort(d.name), grund);
+            return;
+        }
+    }
+    Pfadeinstellung.Visible = false;
+    Hauptprog.Enabled = true;
+    Form_Load();
+}
+
+void Vantor::Pfadabbrechen_Click() { program().End(); }
+
+void Vantor::Label22_DblClick() { program().End(); }
