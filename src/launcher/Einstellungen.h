@@ -57,6 +57,7 @@ struct Letztes {
     bool Lan = true;
     std::string Spieler, Limit, Zeitlimit, Packete, Levelstart, Wiederholrate, Levelname,
         Spieletyp, Spielname, Begrüssungstext;
+    friend bool operator==(const Letztes&, const Letztes&) = default;
 };
 // The option flags are "1" / "0"; the texts follow in layout order.
 common::LineWriter zeilen(const Letztes& w);
@@ -81,6 +82,7 @@ struct Voreinstellungen {
     long VSAutoend = 0;
     std::array<bool, kSchiffe> Schiffe{};
     std::array<bool, kWaffen> Waffen{};
+    friend bool operator==(const Voreinstellungen&, const Voreinstellungen&) = default;
 };
 
 // Reads the presets. Lines the file lacks (or the whole file, when it is
@@ -100,6 +102,7 @@ struct AngelegterServer {
     std::string Beschriftung = kLeererServer;
     std::string Tooltip;
     std::string Config;
+    friend bool operator==(const AngelegterServer&, const AngelegterServer&) = default;
 };
 
 struct AngelegteServer {
@@ -108,6 +111,7 @@ struct AngelegteServer {
     std::string PackTooltip;
     // Entries 0 to 10 of the level-pack group, "" where there is none.
     std::array<std::string, kGruppenplaetze> Gruppe;
+    friend bool operator==(const AngelegteServer&, const AngelegteServer&) = default;
 };
 
 // Reads the saved servers; missing lines keep their first-run values.
