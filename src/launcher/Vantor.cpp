@@ -319,4 +319,5 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     verbindeServerstart();
     verbindeStatus();
     verbindeVoreinstellungen();
+    verbindeMenues();
 }

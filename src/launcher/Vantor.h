@@ -11,6 +11,10 @@
 #include "ui/Form.h"
 #include "ui/Program.h"
 
+namespace common {
+class LineWriter;
+}
+
 class Vantor : public ui::Form {
 public:
     explicit Vantor(ui::Program& program);
@@ -241,8 +245,9 @@ public:
     // Writes Servertool.ini from the presets panel as it stands (integer
     // items, flags "1"/"0"). A failure gives a message; false then.
     bool ServertoolSpeichern();
-    // Shows the message for a settings file that could not be written.
-    void Schreibfehler(const std::string& datei, const std::string& grund);
+    // Writes a settings file of the program folder whole. One that cannot be
+    // written gives a message naming it and the system's reason; false then.
+    bool Speichern(const common::LineWriter& inhalt, const std::string& dateiname);
 
     // ================================================= game folder (Vantor_pfad.cpp)
     void Broserstart_Click();
@@ -282,6 +287,9 @@ public:
     void Vorabbruch_Click();
     void Label20_Click();
 
+    // ================================================= menus (Vantor_menues.cpp)
+    void Ka_Click();
+
 private:
     // Wiring of each area's events, called by the constructor.
     void verbindeLaden();
@@ -291,6 +299,7 @@ private:
     void verbindeServerstart();
     void verbindeStatus();
     void verbindeVoreinstellungen();
+    void verbindeMenues();
 
     // The first-run branch of the load: the game-folder panel over the
     // disabled main area.

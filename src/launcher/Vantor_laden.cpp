@@ -170,10 +170,14 @@ void Vantor::Start_Timer() {
     Start.Enabled = false;
 }
 
-void Vantor::Schreibfehler(const std::string& datei, const std::string& grund) {
+bool Vantor::Speichern(const common::LineWriter& inhalt, const std::string& dateiname) {
+    const std::string datei = common::pfad(program().Path(), dateiname);
+    std::string grund;
+    if (inhalt.writeTo(datei, &grund)) return true;
     Antwort = std::to_string(common::Meldung(program().platform.dialogs,
                                              common::fileWriteErrorText(datei, grund),
                                              platform::vbCritical));
+    return false;
 }
 
 bool Vantor::LetztesSpeichern() {
@@ -190,11 +194,7 @@ bool Vantor::LetztesSpeichern() {
     l.Spieletyp = Spieletyp.Text();
     l.Spielname = Spielname.Text();
     l.Begrüssungstext = Begrüssungstext.Text();
-    const std::string datei = common::pfad(program().Path(), einstellungen::kLetztes);
-    std::string grund;
-    if (einstellungen::zeilen(l).writeTo(datei, &grund)) return true;
-    Schreibfehler(datei, grund);
-    return false;
+    return Speichern(einstellungen::zeilen(l), einstellungen::kLetztes);
 }
 
 bool Vantor::ServertoolSpeichern() {
@@ -221,9 +221,5 @@ bool Vantor::ServertoolSpeichern() {
         v.Schiffe[i] = Schiffe.Selected(static_cast<int>(i));
     for (std::size_t i = 0; i < v.Waffen.size(); ++i)
         v.Waffen[i] = Waffen.Selected(static_cast<int>(i));
-    const std::string datei = common::pfad(program().Path(), einstellungen::kServertool);
-    std::string grund;
-    if (einstellungen::zeilen(v).writeTo(datei, &grund)) return true;
-    Schreibfehler(datei, grund);
-    return false;
+    return Speichern(einstellungen::zeilen(v), einstellungen::kServertool);
 }

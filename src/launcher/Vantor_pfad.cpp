@@ -1,6 +1,5 @@
 // The game-folder panel: the user picks the game's executable or types its
 // folder; saving stores it and runs the load again.
-#include "common/MessageBox.h"
 #include "common/Paths.h"
 #include "launcher/Einstellungen.h"
 #include "launcher/Vantor.h"
@@ -75,14 +74,8 @@ void Vantor::Pfadspeichern_Click() {
         {einstellungen::kMod, einstellungen::zeilenMod(einstellungen::standardMods()),
          !modVorhanden},
     };
-    for (const Datei& d : dateien) {
-        if (!d.schreiben) continue;
-        std::string grund;
-        if (!d.inhalt.writeTo(ort(d.name), &grund)) {
-            Schreibfehler(ort(d.name), grund);
-            return;
-        }
-    }
+    for (const Datei& d : dateien)
+        if (d.schreiben && !Speichern(d.inhalt, d.name)) return;
     Pfadeinstellung.Visible = false;
     Hauptprog.Enabled = true;
     Form_Load();

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "console/Kommunicator.h"
 #include "launcher/erster.h"
 #include "vantor_fixture.h"
 
@@ -237,3 +238,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Wahl{"TooShort", "ain", std::nullopt, false},
                       Wahl{"Cancelled", std::nullopt, std::nullopt, false}),
     [](const ::testing::TestParamInfo<Wahl>& i) { return std::string(i.param.name); });
+
+TEST_F(VantorTest, ExtraMenuOpensTheCommunicatorOnce) {
+    ersterStart(gameFolder);
+    Vantor& v = lade();
+    v.Ka.userClick();
+    Kommunicator* k = program->find<Kommunicator>();
+    ASSERT_NE(k, nullptr);
+    v.Ka.userClick();
+    EXPECT_EQ(program->find<Kommunicator>(), k);
+    EXPECT_EQ(v.Fensterwert, 0);
+}
