@@ -1,0 +1,104 @@
+// The automatic end of the server, the second server's end, and the level
+// pack's next entry started as a new server 1 after each end.
+#include "common/CommandLine.h"
+#include "common/ConsoleCommand.h"
+#include "common/Items.h"
+#include "common/Paths.h"
+#include "console/Kommunicator.h"
+
+namespace {
+
+// The first three items of a settings file, or false when it cannot be read
+// or holds fewer.
+bool dreiItems(const std::string& pfad, std::string (&items)[3]) {
+    auto reader = common::ItemReader::open(pfad);
+    if (!reader) return false;
+    for (std::string& item : items)
+        if (!reader->next(item)) return false;
+    return true;
+}
+
+}  // namespace
+
+void Kommunicator::AutoendeAusloesen() {
+    if (packLäuft()) {
+        Timer2.Enabled = true;
+        linezahler.Enabled = true;
+    }
+    if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+    Befehsenden2.Enabled = true;
+}
+
+void Kommunicator::Befehsenden2_Timer() {
+    Befehsenden2.Enabled = false;
+    // Without a server window to end, the communicator stays as it is, just
+    // as when the window was missing at the minute tick.
+    if (!Konsolenbefehl("quit")) return;
+    if (Server12.Value()) {
+        if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+        Zweiter.Enabled = true;
+    } else if (!packLäuft()) {
+        Sendentext.SetFocus();
+        fensterwertZurücksetzen();
+        program().unload(*this);
+    }
+}
+
+void Kommunicator::Zweiter_Timer() {
+    Konsolenbefehl("quit");
+    Zweiter.Enabled = false;
+    Sendentext.SetFocus();
+}
+
+void Kommunicator::Timer2_Timer() {
+    Endmin.Text = Endminstart;
+    Packeintrag = Gruppenliste.ListCount() > 0 ? Gruppenliste.List(0) : std::string();
+    if (Packeintrag.empty()) {
+        Timer2.Enabled = false;
+        linezahler.Enabled = false;
+        return;
+    }
+    const std::string fehler = packeintragStarten();
+    Timer2.Enabled = false;
+    linezahler.Enabled = false;
+    Hinweis.Caption = fehler;
+    // An entry that could not be started stays first in the list, and the
+    // pack goes on running: the next end tries it again.
+    if (!fehler.empty()) return;
+    Gruppenliste.RemoveItem(0);
+    Timer1.Enabled = Gruppenliste.ListCount() > 0 && !Gruppenliste.List(0).empty();
+    Label17.ForeColor = kPackGrau;
+}
+
+std::string Kommunicator::packeintragStarten() {
+    std::string items[3];
+    if (!dreiItems(common::pfad(program().Path(), "STPfad.ini"), items))
+        return "Levelpack angehalten: STPfad.ini konnte nicht gelesen werden. " + Packeintrag +
+               " wurde nicht gestartet.";
+    Spielpfad = items[0];
+    if (!dreiItems(common::pfad(program().Path(), "Servertool.ini"), items))
+        return "Levelpack angehalten: Servertool.ini konnte nicht gelesen werden. " + Packeintrag +
+               " wurde nicht gestartet.";
+    Serverport = items[2];
+    Line1.Visible = false;
+    // Always server 1, in a normal window: whoever started the pack.
+    const std::string zeile = common::Kommandozeile(
+        Spielpfad, Packeintrag, common::pfad(Spielpfad, "custom\\cache"), Serverport);
+    if (!program().platform.processes.Shell(zeile, platform::vbNormalFocus))
+        return "Levelpack angehalten: Der Server konnte nicht gestartet werden: " + zeile;
+    return {};
+}
+
+void Kommunicator::Timer1_Timer() {
+    Label17.ForeColor = Label17.ForeColor() != kPackGruen ? kPackGruen : kPackRot;
+}
+
+void Kommunicator::linezahler_Timer() {
+    Line1.Visible = true;
+    Line1.X2 = Line1.X2() + 75;
+    if (Line1.X2() >= kLinieEnde) {
+        Line1.X2 = kLinieStart;
+        linezahler.Enabled = false;
+        Line1.Visible = false;
+    }
+}

@@ -1,0 +1,82 @@
+// Console commands given by hand: a chat line, the level restart and the
+// server end, and the filter of characters a chat line cannot carry.
+#include <algorithm>
+
+#include "common/ConsoleCommand.h"
+#include "common/MessageBox.h"
+#include "console/Kommunicator.h"
+
+namespace {
+
+// Characters the server's chat or the keystroke path cannot carry:
+// " % ' ( ) + @ `
+constexpr int kSonderzeichen[] = {34, 37, 39, 40, 41, 43, 64, 96};
+
+}  // namespace
+
+bool Kommunicator::packLäuft() const { return Label17.ForeColor() != kPackGrau; }
+
+// The server window was activated when the command was asked for. Since
+// then the user may have brought another window to the front; the keys must
+// not land there, so the server window is activated again, and nothing is
+// typed when it is gone.
+bool Kommunicator::Konsolenbefehl(const std::string& befehl) {
+    platform::Console& konsole = program().platform.console;
+    if (!konsole.IsActive(common::kServerFenster) && !konsole.AppActivate(common::kServerFenster))
+        return false;
+    return konsole.SendKeys(befehl + "\r", true);
+}
+
+void Kommunicator::Sonderzeichenfilter(int& KeyAscii) {
+    if (std::find(std::begin(kSonderzeichen), std::end(kSonderzeichen), KeyAscii) ==
+        std::end(kSonderzeichen))
+        return;
+    program().platform.system.Beep();
+    Antwort = common::Meldung(program().platform.dialogs,
+                              "Sonderzeichen können nicht gesendet werden ! Zb. § % ( ) ` ´ + €",
+                              platform::vbInformation);
+    KeyAscii = 0;
+}
+
+void Kommunicator::Sendentext_KeyPress(int& KeyAscii) {
+    Sonderzeichenfilter(KeyAscii);
+    if (KeyAscii != 13) return;
+    program().platform.system.Beep();
+    if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+    Text.Enabled = true;
+}
+
+void Kommunicator::Text_Timer() {
+    Text.Enabled = false;
+    // A line that could not be typed stays in the box to be sent again.
+    if (Konsolenbefehl("Say " + Sendentext.Text())) Sendentext.Text = "";
+    Sendentext.SetFocus();
+}
+
+void Kommunicator::lvlneu_Click() {
+    if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+    Befehsenden.Enabled = true;
+}
+
+void Kommunicator::Befehsenden_Timer() {
+    Befehsenden.Enabled = false;
+    Konsolenbefehl("endlevel");
+    Sendentext.SetFocus();
+}
+
+void Kommunicator::lvlq_Click() {
+    // The pack's next entry follows the end even when no server window is
+    // there to be ended.
+    if (packLäuft()) {
+        Timer2.Enabled = true;
+        linezahler.Enabled = true;
+    }
+    if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+    Befehsenden1.Enabled = true;
+}
+
+void Kommunicator::Befehsenden1_Timer() {
+    Befehsenden1.Enabled = false;
+    Konsolenbefehl("quit");
+    Sendentext.SetFocus();
+}
