@@ -289,13 +289,6 @@ TEST_F(KommunicatorTest, SchliessenOhnePacklisteLegtKeineAn) {
     EXPECT_FALSE(fileExists(prog("pack.cfg")));
 }
 
-TEST_F(KommunicatorTest, SchliessenOhneHauptfensterGehtAuch) {
-    autotexte({});
-    Kommunicator& k = öffnen();
-    klicken(k.beenden);
-    EXPECT_EQ(offen(), nullptr);
-}
-
 TEST_F(KommunicatorTest, SchliessenWährendEinSchrittWartetBrichtIhnAb) {
     autotexte({});
     serverdateien();
