@@ -1,0 +1,96 @@
+#include "desktop/view/Painted.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+
+namespace desktop {
+
+void PictureWidget::setPicture(const QPixmap& picture) {
+    picture_ = picture;
+    update();
+}
+
+void PictureWidget::setStretch(bool stretch) {
+    stretch_ = stretch;
+    update();
+}
+
+void PictureWidget::setBorder(bool border) {
+    border_ = border;
+    update();
+}
+
+void PictureWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    if (!picture_.isNull()) {
+        if (stretch_)
+            p.drawPixmap(rect(), picture_);
+        else
+            p.drawPixmap(0, 0, picture_);
+    }
+    if (border_) {
+        p.setPen(palette().color(QPalette::Dark));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+LineWidget::LineWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void LineWidget::setLine(QPoint from, QPoint to, const QColor& colour, int width) {
+    width_ = std::max(1, width);
+    colour_ = colour;
+    const int pad = width_;
+    const QRect box = QRect(from, to).normalized().adjusted(-pad, -pad, pad, pad);
+    from_ = from - box.topLeft();
+    to_ = to - box.topLeft();
+    setGeometry(box);
+    update();
+}
+
+void LineWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setPen(QPen(colour_, width_));
+    p.drawLine(from_, to_);
+}
+
+ShapeWidget::ShapeWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void ShapeWidget::setStyle(const Style& style) {
+    style_ = style;
+    update();
+}
+
+void ShapeWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const int w = std::max(1, style_.borderWidth);
+    QRectF r = QRectF(rect()).adjusted(w / 2.0, w / 2.0, -w / 2.0, -w / 2.0);
+    // Square, circle and rounded square keep equal sides, centred.
+    if (style_.shape == 1 || style_.shape == 3 || style_.shape == 5) {
+        const qreal side = std::min(r.width(), r.height());
+        r = QRectF(r.center().x() - side / 2, r.center().y() - side / 2, side, side);
+    }
+    QPainterPath path;
+    switch (style_.shape) {
+        case 2:
+        case 3: path.addEllipse(r); break;
+        case 4:
+        case 5: {
+            const qreal radius = std::min(r.width(), r.height()) / 6;
+            path.addRoundedRect(r, radius, radius);
+            break;
+        }
+        default: path.addRect(r);
+    }
+    if (style_.opaque) p.fillPath(path, style_.back);
+    if (style_.filled) p.fillPath(path, style_.fill);
+    p.setPen(QPen(style_.border, w));
+    p.drawPath(path);
+}
+
+}  // namespace desktop

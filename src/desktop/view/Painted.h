@@ -1,0 +1,69 @@
+// The controls that are drawn rather than built from a Qt widget: pictures,
+// lines and shapes.
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QWidget>
+
+namespace desktop {
+
+// Image and PictureBox: a picture at the top left corner, or stretched over
+// the control. No picture (or one that cannot be read) draws nothing.
+class PictureWidget : public QWidget {
+public:
+    explicit PictureWidget(QWidget* parent) : QWidget(parent) {}
+    void setPicture(const QPixmap& picture);
+    void setStretch(bool stretch);
+    void setBorder(bool border);
+    const QPixmap& picture() const { return picture_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QPixmap picture_;
+    bool stretch_ = false;
+    bool border_ = false;
+};
+
+// A line between two points of its container; the widget covers just the
+// line's bounding box and lets the mouse through.
+class LineWidget : public QWidget {
+public:
+    explicit LineWidget(QWidget* parent);
+    // Points in pixels of the container.
+    void setLine(QPoint from, QPoint to, const QColor& colour, int width);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QPoint from_, to_;
+    QColor colour_;
+    int width_ = 1;
+};
+
+// Rectangle, square, oval, circle and their rounded forms.
+class ShapeWidget : public QWidget {
+public:
+    explicit ShapeWidget(QWidget* parent);
+    struct Style {
+        int shape = 0;
+        QColor border;
+        int borderWidth = 1;
+        QColor fill;
+        bool filled = false;
+        QColor back;
+        bool opaque = false;
+    };
+    void setStyle(const Style& style);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    Style style_;
+};
+
+}  // namespace desktop

@@ -1,0 +1,398 @@
+// The real Qt view on a small test window: clicks and keys on real widgets
+// reach the controls, property changes reach the widgets, and ticks wait
+// for a procedure that shows a modal box.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include "FakePlatform.h"
+#include "TestFolders.h"
+#include "desktop/view/Convert.h"
+#include "desktop/view/QtLoop.h"
+#include "desktop/view/QtServices.h"
+#include "desktop/view/QtView.h"
+#include "launcher/Vantor.h"
+#include "launcher/erster.h"
+#include "ui/Program.h"
+
+namespace {
+
+class Testfenster : public ui::Form {
+public:
+    explicit Testfenster(ui::Program& p) : ui::Form(p, "Testfenster") {
+        Caption = "Test";
+        BorderStyle = ui::vbFixedSingle;
+        ScaleWidth = 6000;
+        ScaleHeight = 4500;
+        Knopf.Move(120, 120, 1500, 375);
+        Knopf.Caption = "Los";
+        Knopf.Click = [this] {
+            ++klicks;
+            if (nachKlick) nachKlick();
+        };
+        Eingabe.Move(120, 600, 3000, 285);
+        Eingabe.KeyPress = [this](int& k) {
+            tasten.push_back(k);
+            if (k == 'x') k = 0;
+        };
+        Eingabe.Change = [this] { ++änderungen; };
+        Anzeige.Move(120, 1000, 3000, 255);
+        Anzeige.Caption = "vorher";
+        Rahmen.Move(120, 1400, 4000, 1500);
+        Rahmen.Caption = "Rahmen";
+        Haken.Move(120, 240, 2000, 255);
+        Haken.Caption = "Haken";
+        Haken.Click = [this] { ++hakenKlicks; };
+        OptionA.Move(120, 600, 1500, 255);
+        OptionA.Caption = "A";
+        OptionB.Move(1800, 600, 1500, 255);
+        OptionB.Caption = "B";
+        Liste.Move(120, 3000, 2000, 1200);
+        Liste.AddItem("eins");
+        Liste.AddItem("zwei");
+        Liste.Click = [this] { ++listenKlicks; };
+        Uhr.Tick = [this] { ticks.push_back(prozedurLäuft); };
+    }
+
+    void Form_Unload(int& Cancel) override { Cancel = schliessenAbweisen ? 1 : 0; }
+
+    ui::CommandButton Knopf{this, "Knopf"};
+    ui::TextBox Eingabe{this, "Eingabe"};
+    ui::Label Anzeige{this, "Anzeige"};
+    ui::Frame Rahmen{this, "Rahmen"};
+    ui::CheckBox Haken{&Rahmen, "Haken"};
+    ui::OptionButton OptionA{&Rahmen, "OptionA"};
+    ui::OptionButton OptionB{&Rahmen, "OptionB"};
+    ui::ListBox Liste{this, "Liste"};
+    ui::Timer Uhr{this, "Uhr", 40, false};
+
+    int klicks = 0, änderungen = 0, hakenKlicks = 0, listenKlicks = 0;
+    std::vector<int> tasten;
+    std::vector<bool> ticks;  // for each tick: whether a procedure was running
+    bool prozedurLäuft = false;
+    bool schliessenAbweisen = false;
+    std::function<void()> nachKlick;
+};
+
+// Handles the next modal message box once it shows: by default clicks its
+// default button.
+void onNextBox(std::function<void(QMessageBox*)> handle, int afterMs = 0) {
+    QTimer::singleShot(afterMs, [handle] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            onNextBox(handle, 20);  // not up yet
+            return;
+        }
+        handle(box);
+    });
+}
+
+void answerNextBox(QString* text, int afterMs = 0) {
+    onNextBox(
+        [text](QMessageBox* box) {
+            if (text) *text = box->text();
+            box->defaultButton() ? box->defaultButton()->click() : box->accept();
+        },
+        afterMs);
+}
+
+class ViewTest : public ::testing::Test {
+protected:
+    ViewTest() {
+        window = &program.load<Testfenster>();
+        window->Show();
+        qwin = view.view(*window)->window();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(qwin));
+    }
+
+    template <class W>
+    W* find(const char* name) {
+        W* w = qwin->findChild<W*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    fakes::FakePlatform fake;
+    desktop::QtPrinter printer;
+    desktop::QtDialogs dialogs{printer};
+    platform::Platform services{dialogs, fake, fake, fake, fake};
+    desktop::QtLoop loop;
+    testing_support::TempDir folder;
+    ui::Program program{services, loop, folder.path()};
+    desktop::QtView view{program};
+    Testfenster* window = nullptr;
+    QWidget* qwin = nullptr;
+};
+
+TEST_F(ViewTest, ClickOnRealButtonRunsItsProcedure) {
+    QTest::mouseClick(find<QPushButton>("Knopf"), Qt::LeftButton);
+    EXPECT_EQ(window->klicks, 1);
+}
+
+TEST_F(ViewTest, WidgetsCarryTheirControlsNamesAndPlaces) {
+    auto* knopf = find<QPushButton>("Knopf");
+    EXPECT_EQ(knopf->geometry(), QRect(8, 8, 100, 25));  // twips / 15
+    auto* haken = find<QCheckBox>("Haken");
+    EXPECT_EQ(haken->parentWidget(), find<QGroupBox>("Rahmen"));
+    EXPECT_EQ(qwin->windowTitle(), "Test");
+}
+
+TEST_F(ViewTest, PropertyChangesShowOnTheWidgets) {
+    window->Anzeige.Caption = "nachher";
+    EXPECT_EQ(find<QLabel>("Anzeige")->text(), "nachher");
+    window->Eingabe.Text = "Hallo";
+    EXPECT_EQ(find<QLineEdit>("Eingabe")->text(), "Hallo");
+    window->Caption = "Neuer Titel";
+    EXPECT_EQ(qwin->windowTitle(), "Neuer Titel");
+    window->Knopf.Enabled = false;
+    EXPECT_FALSE(find<QPushButton>("Knopf")->isEnabled());
+}
+
+TEST_F(ViewTest, DisabledOrHiddenFrameTakesItsChildrenOutOfUse) {
+    auto* haken = find<QCheckBox>("Haken");
+    window->Rahmen.Enabled = false;
+    EXPECT_FALSE(haken->isEnabled());
+    EXPECT_TRUE(window->Haken.Enabled());  // its own property stays
+    QTest::mouseClick(haken, Qt::LeftButton);
+    EXPECT_EQ(window->hakenKlicks, 0);
+    window->Rahmen.Enabled = true;
+    EXPECT_TRUE(haken->isEnabled());
+
+    window->Rahmen.Visible = false;
+    EXPECT_FALSE(haken->isVisible());
+    EXPECT_TRUE(window->Haken.Visible());
+    window->Rahmen.Visible = true;
+    EXPECT_TRUE(haken->isVisible());
+}
+
+TEST_F(ViewTest, FormVisibleFollowsShowAndHide) {
+    window->Hide();
+    EXPECT_FALSE(qwin->isVisible());
+    window->Show();
+    EXPECT_TRUE(qwin->isVisible());
+}
+
+TEST_F(ViewTest, KeyThatKeyPressDropsNeverReachesTheTextBox) {
+    auto* edit = find<QLineEdit>("Eingabe");
+    edit->setFocus();
+    QTest::keyClicks(edit, "axb");
+    EXPECT_EQ(window->tasten, (std::vector<int>{'a', 'x', 'b'}));
+    EXPECT_EQ(window->Eingabe.Text(), "ab");
+    EXPECT_EQ(edit->text(), "ab");
+    EXPECT_EQ(edit->cursorPosition(), 2);
+}
+
+TEST_F(ViewTest, EnterAndBackspaceGoThroughKeyPress) {
+    auto* edit = find<QLineEdit>("Eingabe");
+    QTest::keyClicks(edit, "abc");
+    QTest::keyClick(edit, Qt::Key_Left);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(window->tasten, (std::vector<int>{'a', 'b', 'c', 8, 13}));
+    EXPECT_EQ(window->Eingabe.Text(), "ac");  // the caret stood after "b"
+    EXPECT_EQ(edit->text(), "ac");
+}
+
+TEST_F(ViewTest, PasteReachesTheTextBoxAsAWholeWithoutKeyPress) {
+    auto* edit = find<QLineEdit>("Eingabe");
+    QApplication::clipboard()->setText("eingefügt");
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(window->tasten.empty());
+    EXPECT_EQ(window->Eingabe.Text(), "eingefügt");
+    EXPECT_EQ(window->änderungen, 1);
+}
+
+struct Typed {
+    QString character;
+    std::vector<int> codes;  // as KeyPress gets them
+    std::string text;        // in the text box afterwards
+};
+
+class TypedCharacter : public ViewTest, public ::testing::WithParamInterface<Typed> {};
+
+TEST_P(TypedCharacter, ArrivesAsItsAnsiCode) {
+    auto* edit = find<QLineEdit>("Eingabe");
+    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, GetParam().character, Qt::NoModifier);
+    EXPECT_EQ(window->tasten, GetParam().codes);
+    EXPECT_EQ(window->Eingabe.Text(), GetParam().text);
+    EXPECT_EQ(edit->text().toStdString(), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Umlauts, TypedCharacter,
+    ::testing::Values(Typed{QStringLiteral("ä"), {0xE4}, "ä"}, Typed{QStringLiteral("Ö"), {0xD6}, "Ö"},
+                      Typed{QStringLiteral("ß"), {0xDF}, "ß"}, Typed{QStringLiteral("€"), {0x80}, "€"},
+                      // Outside the code page: no key at all.
+                      Typed{QStringLiteral("Ω"), {}, ""}));
+
+// QTest::keyClicks stops at the first character outside ASCII (Qt 6.4's
+// testlib asserts), so umlauts are typed as key events that carry their text,
+// as the X11 keyboard delivers them.
+void typeText(QWidget* w, const QString& text) {
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, static_cast<Qt::Key>(c.toUpper().unicode()), QString(c),
+                            Qt::NoModifier);
+}
+
+TEST_F(ViewTest, UmlautsTypedAmongOtherKeysArriveAsTheirAnsiCodes) {
+    typeText(find<QLineEdit>("Eingabe"), QStringLiteral("Grüße"));
+    EXPECT_EQ(window->tasten, (std::vector<int>{'G', 'r', 0xFC, 0xDF, 'e'}));
+    EXPECT_EQ(window->Eingabe.Text(), "Grüße");
+}
+
+TEST_F(ViewTest, OptionButtonsFollowTheControlsNotQt) {
+    auto* a = find<QRadioButton>("OptionA");
+    auto* b = find<QRadioButton>("OptionB");
+    QTest::mouseClick(b, Qt::LeftButton);
+    EXPECT_TRUE(window->OptionB.Value());
+    EXPECT_TRUE(b->isChecked());
+    QTest::mouseClick(a, Qt::LeftButton);
+    EXPECT_FALSE(window->OptionB.Value());
+    EXPECT_FALSE(b->isChecked());
+    EXPECT_TRUE(a->isChecked());
+    // A click on the selected option leaves it selected.
+    QTest::mouseClick(a, Qt::LeftButton);
+    EXPECT_TRUE(a->isChecked());
+    EXPECT_TRUE(window->OptionA.Value());
+}
+
+TEST_F(ViewTest, GrayedCheckBoxShowsPartlyAndAClickTicksIt) {
+    auto* haken = find<QCheckBox>("Haken");
+    window->Haken.Value = 2;
+    EXPECT_EQ(haken->checkState(), Qt::PartiallyChecked);
+    QTest::mouseClick(haken, Qt::LeftButton);
+    EXPECT_EQ(window->Haken.Value(), 1);
+    EXPECT_EQ(haken->checkState(), Qt::Checked);
+}
+
+TEST_F(ViewTest, ClickInListSelectsThroughTheControl) {
+    auto* liste = find<QListWidget>("Liste");
+    const QRect zwei = liste->visualItemRect(liste->item(1));
+    QTest::mouseClick(liste->viewport(), Qt::LeftButton, {}, zwei.center());
+    EXPECT_EQ(window->Liste.ListIndex(), 1);
+    EXPECT_EQ(window->listenKlicks, 1);
+    window->Liste.ListIndex = 0;
+    EXPECT_TRUE(liste->item(0)->isSelected());
+    EXPECT_FALSE(liste->item(1)->isSelected());
+}
+
+TEST_F(ViewTest, TickDueWhileModalBoxIsOpenComesOnlyAfterItCloses) {
+    window->Uhr.Enabled = true;
+    window->nachKlick = [this] {
+        window->prozedurLäuft = true;
+        answerNextBox(nullptr, 300);  // several intervals of the timer
+        program.platform.dialogs.MsgBox("Warte", platform::vbOKOnly, "");
+        window->prozedurLäuft = false;
+    };
+    QTest::mouseClick(find<QPushButton>("Knopf"), Qt::LeftButton);
+    // The held tick came right after the procedure, once.
+    ASSERT_EQ(window->ticks.size(), 1u);
+    EXPECT_FALSE(window->ticks[0]);
+    QTest::qWait(200);
+    EXPECT_GT(window->ticks.size(), 1u);  // and the timer runs on
+    for (bool during : window->ticks) EXPECT_FALSE(during);
+}
+
+TEST_F(ViewTest, ErrorEscapingAProcedureIsShownAndTheToolGoesOn) {
+    window->nachKlick = [] { throw ui::RuntimeError(76, "Path not found"); };
+    QString shown;
+    answerNextBox(&shown);
+    QTest::mouseClick(find<QPushButton>("Knopf"), Qt::LeftButton);
+    EXPECT_TRUE(shown.contains("Path not found")) << shown.toStdString();
+    window->nachKlick = nullptr;
+    QTest::mouseClick(find<QPushButton>("Knopf"), Qt::LeftButton);
+    EXPECT_EQ(window->klicks, 2);
+}
+
+TEST_F(ViewTest, CloseBoxAsksTheWindowWhichMayRefuse) {
+    window->schliessenAbweisen = true;
+    qwin->close();
+    EXPECT_EQ(program.find<Testfenster>(), window);
+    EXPECT_TRUE(qwin->isVisible());
+
+    window->schliessenAbweisen = false;
+    QPointer<QWidget> weg(qwin);
+    qwin->close();
+    EXPECT_EQ(program.find<Testfenster>(), nullptr);
+    QTest::qWait(50);  // the widgets go once Qt is done with the event
+    EXPECT_TRUE(weg.isNull());
+}
+
+TEST(MessageBox, TitleIsTheGivenOneOrTheApplications) {
+    desktop::QtPrinter printer;
+    desktop::QtDialogs dialogs(printer);
+    QString title;
+    QMessageBox::Icon icon{};
+    onNextBox([&](QMessageBox* box) {
+        title = box->windowTitle();
+        icon = box->icon();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(dialogs.MsgBox("Frage?", platform::vbOKCancel | platform::vbQuestion, ""), platform::vbCancel);
+    EXPECT_EQ(title, "D3Vantor");
+    EXPECT_EQ(icon, QMessageBox::Question);
+
+    onNextBox([&](QMessageBox* box) {
+        title = box->windowTitle();
+        icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(dialogs.MsgBox("Gespeichert", platform::vbOKOnly, "Talvir"), platform::vbOK);
+    EXPECT_EQ(title, "Talvir");
+    EXPECT_EQ(icon, QMessageBox::NoIcon);
+}
+
+TEST(FileDialogFilter, VbFilterBecomesQtNameFilters) {
+    EXPECT_EQ(desktop::nameFilters("Konfiguration|*.cfg|Alle Dateien|*.*|"),
+              (QStringList{"Konfiguration (*.cfg)", "Alle Dateien (*.*)"}));
+    EXPECT_EQ(desktop::nameFilters("Text|*.txt;*.ini"), (QStringList{"Text (*.txt *.ini)"}));
+    EXPECT_TRUE(desktop::nameFilters("").isEmpty());
+}
+
+TEST(TextPositions, CrLfIsOnePlaceInTheWidget) {
+    const std::string text = "ab\r\ncd";
+    EXPECT_EQ(desktop::widgetPosition(text, 2), 2);
+    EXPECT_EQ(desktop::widgetPosition(text, 4), 3);
+    EXPECT_EQ(desktop::modelPosition(text, 3), 4);
+    EXPECT_EQ(desktop::modelPosition(text, 2), 2);
+    EXPECT_EQ(desktop::displayText(text), "ab\ncd");
+}
+
+// The real start-up in an empty program folder: the splash loads the main
+// window hidden, which opens the game-folder panel over its disabled main area.
+TEST(StartUp, EmptyProgramFolderOpensTheGameFolderPanel) {
+    fakes::FakePlatform fake;
+    desktop::QtLoop loop;
+    testing_support::TempDir folder;
+    ui::Program program(fake.services(), loop, folder.path());
+    desktop::QtView view(program);
+    loop.dispatch([&] { program.load<erster>(); });
+    Vantor* main = program.find<Vantor>();
+    ASSERT_NE(main, nullptr);
+    QWidget* win = view.view(*main)->window();
+    EXPECT_EQ(win->windowTitle(), "D3 Vantor Server");
+    EXPECT_FALSE(win->isVisible());  // shown by its Start timer
+    QWidget* panel = win->findChild<QWidget*>("Pfadeinstellung");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisibleTo(win));
+    EXPECT_FALSE(win->findChild<QWidget*>("Hauptprog")->isEnabled());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
