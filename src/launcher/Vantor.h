@@ -6,8 +6,10 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
+#include "common/Paths.h"
 #include "ui/Form.h"
 #include "ui/Program.h"
 

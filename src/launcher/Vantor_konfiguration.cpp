@@ -1,6 +1,85 @@
-// The main window's configuration-file commands.
+// The main window's configuration-file commands: saving the current settings
+// as a server configuration file under a name of the user's choosing, and
+// loading the first page back from one.
+#include "common/Items.h"
+#include "common/MessageBox.h"
+#include "launcher/Serverkonfiguration.h"
 #include "launcher/Vantor.h"
 
 void Vantor::verbindeKonfiguration() {
-    // The procedures of this area are wired here.
+    Konm1c.Click = [this] { Konm1c_Click(); };
+    Konm1b.Click = [this] { Konm1b_Click(); };
+}
+
+namespace {
+
+constexpr const char* kKonfigFilter = "Alle Dateien (*.CFG)|*.CFG|";
+
+}  // namespace
+
+void Vantor::Konm1c_Click() {
+    try {
+        CommonDialog1.CancelError = true;
+        CommonDialog1.Flags = platform::cdlOFNOverwritePrompt;
+        CommonDialog1.Filter = kKonfigFilter;
+        CommonDialog1.FilterIndex = 1;
+        CommonDialog1.ShowSave();
+    } catch (const ui::RuntimeError&) {
+        return;  // cancelled: nothing is written
+    }
+    Eingabezeile = CommonDialog1.FileName();
+    if (!serverkonfiguration::schreibe(
+            serverkonfiguration::zeilen(*this, serverkonfiguration::Art::Gespeichert),
+            Eingabezeile, program().platform.dialogs))
+        return;
+    // The file just written is the one the next start should use.
+    Configname.Text = Eingabezeile;
+}
+
+void Vantor::Konm1b_Click() {
+    try {
+        CommonDialog1.CancelError = true;
+        CommonDialog1.Flags = platform::cdlOFNHideReadOnly;
+        CommonDialog1.Filter = kKonfigFilter;
+        CommonDialog1.FilterIndex = 1;
+        CommonDialog1.ShowOpen();
+    } catch (const ui::RuntimeError&) {
+        return;  // cancelled: nothing changes
+    }
+    const std::string datei = CommonDialog1.FileName();
+    // The chosen file is the configuration to start, whatever it holds.
+    Configname.Text = datei;
+
+    for (std::size_t i = 0; i < serverkonfiguration::kLadeItems; ++i) Ladezeile[i].clear();
+    std::string grund;
+    std::optional<common::ItemReader> leser = common::ItemReader::open(datei, &grund);
+    if (!leser) {
+        Antwort = std::to_string(common::Meldung(program().platform.dialogs,
+                                                 common::fileReadErrorText(datei, grund),
+                                                 platform::vbCritical));
+        return;
+    }
+    std::size_t gelesen = 0;
+    while (gelesen < serverkonfiguration::kLadeItems && leser->next(Ladezeile[gelesen])) ++gelesen;
+
+    const serverkonfiguration::ErsteSeite s =
+        serverkonfiguration::ersteSeite({Ladezeile.begin(), Ladezeile.begin() + gelesen});
+    auto setze = [](ui::TextBox& box, const std::optional<std::string>& wert) {
+        if (wert) box.Text = *wert;
+    };
+    setze(Packete, s.Packete);
+    setze(Limit, s.Limit);
+    setze(Wiederholrate, s.Wiederholrate);
+    setze(Zeitlimit, s.Zeitlimit);
+    setze(Spielname, s.Spielname);
+    setze(Levelname, s.Levelname);
+    if (s.Lan) (*s.Lan ? Lan : PXO).Value = true;
+    setze(Spieler, s.Spieler);
+    setze(Levelstart, s.Levelstart);
+    setze(Begrüssungstext, s.Begrüssungstext);
+
+    Antwort = std::to_string(program().platform.dialogs.MsgBox(
+        "Es werden nur die Einstellungen der ersten Seite (Nicht die Voreinstellungen !!) "
+        "geladen",
+        platform::vbInformation, ""));
 }

@@ -1,12 +1,50 @@
 // The main window's presets panel (Voreinstellungen).
-#include "launcher/Vantor.h"
+#include <filesystem>
+#include <system_error>
 
 #include "common/MessageBox.h"
+#include "common/Paths.h"
+#include "launcher/Serverkonfiguration.h"
+#include "launcher/Vantor.h"
 
 void Vantor::verbindeVoreinstellungen() {
+    Opm1a.Click = [this] { Opm1a_Click(); };
+    Poardstandart.Click = [this] { Poardstandart_Click(); };
     Fernwalt.Click = [this] { Fernwalt_Click(); };
     VSAutoend.Click = [this] { VSAutoend_Click(); };
     Schiffe.Click = [this] { Schiffe_Click(); };
+    VorOK.Click = [this] { VorOK_Click(); };
+    Vorabbruch.Click = [this] { Vorabbruch_Click(); };
+    Label20.Click = [this] { Label20_Click(); };
+}
+
+namespace {
+
+int zeichen(const std::string& utf8) {
+    int n = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+}  // namespace
+
+void Vantor::Opm1a_Click() {
+    M1.Enabled = false;
+    M3.Enabled = false;
+    m4.Enabled = false;
+    Hauptprog.Enabled = false;
+    VorstellFrame.Top = 1;
+    VorstellFrame.Left = 1;
+    VorstellFrame.Visible = true;
+}
+
+// Only fills in the boxes; nothing is saved or created.
+void Vantor::Poardstandart_Click() {
+    Tempordners2.Text = "C:\\D3Temp";
+    port.Text = "2092";
+    port2.Text = "2093";
+    HostingLobby.Text = "global";
 }
 
 // Banning all four ships would leave nobody a ship to fly: the first one
@@ -38,3 +76,72 @@ void Vantor::Fernwalt_Click() {
     Serverpassw.Enabled = zugelassen;
     Serverpassw.BackColor = zugelassen ? ui::kWindowBackground : 0xC0C0C0;
 }
+
+// Server 2 is watched through its temporary folder, so a folder that is not
+// there is offered to be made before anything is saved. False when the user
+// declines or the folder cannot be made: then nothing is saved.
+bool Vantor::Tempordner2Pruefen() {
+    if (zeichen(Tempordners2.Text()) < 3) return true;
+    for (;;) {
+        try {
+            Cachtest2.setPath(Tempordners2.Text());
+            Cache2.Enabled = true;
+            return true;
+        } catch (const ui::RuntimeError&) {
+        }
+        Antwort = std::to_string(program().platform.dialogs.MsgBox(
+            "Tempordner für Server 2 nicht vorhanden ! Soll er jetzt erstellt werden?",
+            platform::vbOKCancel + platform::vbQuestion, ""));
+        if (Antwort != std::to_string(platform::vbOK)) return false;
+        // Only the last level is made: a missing parent is more likely a
+        // typing error than a wish for a new tree of folders.
+        std::error_code fehler;
+        if (!std::filesystem::create_directory(Tempordners2.Text(), fehler) && !fehler)
+            fehler = std::make_error_code(std::errc::file_exists);
+        if (fehler) {
+            Antwort = std::to_string(common::Meldung(
+                program().platform.dialogs,
+                "Der Ordner " + Tempordners2.Text() + " konnte nicht erstellt werden:\n" +
+                    fehler.message(),
+                platform::vbCritical));
+            return false;
+        }
+    }
+}
+
+void Vantor::VorOK_Click() {
+    if (!Tempordner2Pruefen()) return;
+
+    std::array<bool, serverkonfiguration::kSchiffe> gebannt{};
+    for (std::size_t i = 0; i < gebannt.size(); ++i)
+        gebannt[i] = Schiffe.Selected(static_cast<int>(i));
+    const bool schiffeGeschrieben =
+        serverkonfiguration::schreibe(serverkonfiguration::schiffsdatei(gebannt),
+                                      common::pfad(Despfad.Text(), "Schiffe.mps"),
+                                      program().platform.dialogs);
+    // The presets are kept even when the game folder cannot take
+    // Schiffe.mps; the panel stays open so the failure is not mistaken for
+    // a save.
+    const bool voreinstellungenGeschrieben = ServertoolSpeichern();
+    if (!schiffeGeschrieben || !voreinstellungenGeschrieben) return;
+
+    if (Logginname.Text() != "" && Paswort.Text() != "") PXO.Enabled = true;
+    Antwort = std::to_string(
+        program().platform.dialogs.MsgBox("Voreinstellung gespeichert !", platform::vbOKOnly, ""));
+    M1.Enabled = true;
+    M3.Enabled = true;
+    m4.Enabled = true;
+    Hauptprog.Enabled = true;
+    VorstellFrame.Visible = false;
+}
+
+// Closing without saving keeps the edits in the boxes; only VorOK stores them.
+void Vantor::Vorabbruch_Click() {
+    Hauptprog.Enabled = true;
+    VorstellFrame.Visible = false;
+    M1.Enabled = true;
+    M3.Enabled = true;
+    m4.Enabled = true;
+}
+
+void Vantor::Label20_Click() { Vorabbruch_Click(); }
