@@ -288,6 +288,9 @@ public:
     void VorOK_Click();
     void Vorabbruch_Click();
     void Label20_Click();
+    // Step one of the save: server 2's temporary folder, made on request.
+    // False when nothing may be saved.
+    bool Tempordner2Pruefen();
 
     // ================================================= menus (Vantor_menues.cpp)
     void Ka_Click();

@@ -3,6 +3,7 @@
 // for a procedure that shows a modal box.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -63,6 +64,7 @@ public:
         Liste.AddItem("zwei");
         Liste.Click = [this] { ++listenKlicks; };
         Uhr.Tick = [this] { ticks.push_back(prozedurLäuft); };
+        Öffnen.Click = [this] { ++menüKlicks; };
     }
 
     void Form_Unload(int& Cancel) override { Cancel = schliessenAbweisen ? 1 : 0; }
@@ -76,8 +78,12 @@ public:
     ui::OptionButton OptionB{&Rahmen, "OptionB"};
     ui::ListBox Liste{this, "Liste"};
     ui::Timer Uhr{this, "Uhr", 40, false};
+    ui::Menu Datei{this, "Datei", "&Datei"};
+    ui::Menu Öffnen{&Datei, "Öffnen", "Öffnen"};
+    ui::Menu Strich{&Datei, "Strich", "-"};
+    ui::Menu Ende{&Datei, "Ende", "Beenden"};
 
-    int klicks = 0, änderungen = 0, hakenKlicks = 0, listenKlicks = 0;
+    int klicks = 0, änderungen = 0, hakenKlicks = 0, listenKlicks = 0, menüKlicks = 0;
     std::vector<int> tasten;
     std::vector<bool> ticks;  // for each tick: whether a procedure was running
     bool prozedurLäuft = false;
@@ -287,6 +293,18 @@ TEST_F(ViewTest, ClickInListSelectsThroughTheControl) {
     EXPECT_FALSE(liste->item(1)->isSelected());
 }
 
+TEST_F(ViewTest, MenuItemsFollowTheirControlsAndRaiseClick) {
+    auto* öffnen = qwin->findChild<QAction*>("Öffnen");
+    ASSERT_NE(öffnen, nullptr);
+    EXPECT_TRUE(qwin->findChild<QAction*>("Strich")->isSeparator());
+    öffnen->trigger();
+    EXPECT_EQ(window->menüKlicks, 1);
+    window->Öffnen.Enabled = false;
+    EXPECT_FALSE(öffnen->isEnabled());
+    window->Ende.Visible = false;
+    EXPECT_FALSE(qwin->findChild<QAction*>("Ende")->isVisible());
+}
+
 TEST_F(ViewTest, TickDueWhileModalBoxIsOpenComesOnlyAfterItCloses) {
     window->Uhr.Enabled = true;
     window->nachKlick = [this] {
@@ -351,6 +369,28 @@ TEST(MessageBox, TitleIsTheGivenOneOrTheApplications) {
     EXPECT_EQ(dialogs.MsgBox("Gespeichert", platform::vbOKOnly, "Talvir"), platform::vbOK);
     EXPECT_EQ(title, "Talvir");
     EXPECT_EQ(icon, QMessageBox::NoIcon);
+}
+
+TEST(Printer, PrintsPagesIntoThePdfFileTheEnvironmentNames) {
+    testing_support::TempDir folder;
+    const std::string pdf = folder / "ausdruck.pdf";
+    qputenv("VANTOR_PRINT_PDF", QByteArray::fromStdString(pdf));
+    desktop::QtPrinter printer;
+    printer.PrintLine("");
+    printer.DrawPicture(ASSETS_DIR "/editor.png", 4900, 500);
+    printer.SetFontSize(12);
+    printer.PrintLine("                     /spiele/d3/fenster.CFG");
+    printer.NewPage();
+    printer.PrintLine("zweite Seite");
+    EXPECT_TRUE(printer.EndDoc());
+    qunsetenv("VANTOR_PRINT_PDF");
+    const std::string bytes = testing_support::readBytes(pdf);
+    ASSERT_EQ(bytes.rfind("%PDF", 0), 0u);
+    std::size_t pages = 0;
+    for (std::size_t at = bytes.find("/Type /Page\n"); at != std::string::npos;
+         at = bytes.find("/Type /Page\n", at + 1))
+        ++pages;
+    EXPECT_EQ(pages, 2u);
 }
 
 TEST(FileDialogFilter, VbFilterBecomesQtNameFilters) {

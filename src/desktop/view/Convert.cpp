@@ -36,8 +36,11 @@ QColor colour(ui::Colour c) {
 
 QFont font(const ui::Font& f) {
     QFont q = QApplication::font();
-    // The classic bitmap face has no counterpart here; keep the desktop's.
-    if (f.Name != "MS Sans Serif" && !f.Name.empty()) q.setFamily(qs(f.Name));
+    // The classic bitmap face has no counterpart here; Arial's metrics (or
+    // the metric-compatible face fontconfig puts in its place) come closest,
+    // so captions fit the places the windows give them.
+    const std::string name = f.Name.empty() || f.Name == "MS Sans Serif" ? "Arial" : f.Name;
+    q.setFamilies({qs(name), q.family()});
     q.setPixelSize(std::max(1, static_cast<int>(f.Size * 96.0 / 72.0 + 0.5)));
     q.setBold(f.Bold);
     q.setItalic(f.Italic);
