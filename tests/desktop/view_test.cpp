@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -48,6 +49,8 @@ public:
             if (k == 'x') k = 0;
         };
         Eingabe.Change = [this] { ++änderungen; };
+        Mehrzeilig.MultiLine = true;
+        Mehrzeilig.Move(3300, 120, 2500, 1200);
         Anzeige.Move(120, 1000, 3000, 255);
         Anzeige.Caption = "vorher";
         Rahmen.Move(120, 1400, 4000, 1500);
@@ -72,6 +75,7 @@ public:
     ui::CommandButton Knopf{this, "Knopf"};
     ui::TextBox Eingabe{this, "Eingabe"};
     ui::Label Anzeige{this, "Anzeige"};
+    ui::TextBox Mehrzeilig{this, "Mehrzeilig"};
     ui::Frame Rahmen{this, "Rahmen"};
     ui::CheckBox Haken{&Rahmen, "Haken"};
     ui::OptionButton OptionA{&Rahmen, "OptionA"};
@@ -208,6 +212,19 @@ TEST_F(ViewTest, EnterAndBackspaceGoThroughKeyPress) {
     EXPECT_EQ(window->tasten, (std::vector<int>{'a', 'b', 'c', 8, 13}));
     EXPECT_EQ(window->Eingabe.Text(), "ac");  // the caret stood after "b"
     EXPECT_EQ(edit->text(), "ac");
+}
+
+TEST_F(ViewTest, MultiLineBoxHoldsCrLfAndShowsOneLineBreak) {
+    auto* edit = find<QPlainTextEdit>("Mehrzeilig");
+    QTest::keyClicks(edit, "ab");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClicks(edit, "c");
+    EXPECT_EQ(window->Mehrzeilig.Text(), "ab\r\nc");
+    EXPECT_EQ(edit->toPlainText(), "ab\nc");
+    EXPECT_EQ(edit->textCursor().position(), 4);
+    EXPECT_EQ(window->Mehrzeilig.SelStart(), 5);
+    window->Mehrzeilig.Text = "x\r\ny\r\nz";
+    EXPECT_EQ(edit->toPlainText(), "x\ny\nz");
 }
 
 TEST_F(ViewTest, PasteReachesTheTextBoxAsAWholeWithoutKeyPress) {

@@ -198,6 +198,14 @@ void FormView::stackGraphicsBelow(ui::Control& container) {
 }
 
 QWidget* FormView::makeWidget(ui::Control& c, QWidget* parent) {
+    // Check box and option button: whatever Qt toggled, the control's value
+    // after the click is what shows.
+    auto followClicks = [this](QAbstractButton* b, auto& control) {
+        connect(b, &QAbstractButton::clicked, this, [this, &control] {
+            if (run([&] { control.userClick(); })) apply(control, "Value");
+        });
+        return b;
+    };
     switch (c.kind()) {
         case Kind::Label:
         case Kind::Image:
@@ -250,21 +258,13 @@ QWidget* FormView::makeWidget(ui::Control& c, QWidget* parent) {
         case Kind::CheckBox: {
             auto* b = new WholeAreaButton<QCheckBox>(parent);
             b->setTristate(true);
-            auto& box = as<ui::CheckBox>(c);
-            connect(b, &QCheckBox::clicked, this, [this, &box] {
-                if (run([&] { box.userClick(); })) apply(box, "Value");
-            });
-            return b;
+            return followClicks(b, as<ui::CheckBox>(c));
         }
         case Kind::OptionButton: {
             auto* b = new WholeAreaButton<QRadioButton>(parent);
             // The controls decide which option is on, not Qt.
             b->setAutoExclusive(false);
-            auto& option = as<ui::OptionButton>(c);
-            connect(b, &QRadioButton::clicked, this, [this, &option] {
-                if (run([&] { option.userClick(); })) apply(option, "Value");
-            });
-            return b;
+            return followClicks(b, as<ui::OptionButton>(c));
         }
         case Kind::ComboBox: {
             auto& combo = as<ui::ComboBox>(c);
