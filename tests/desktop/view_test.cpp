@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -105,6 +107,19 @@ void onNextBox(std::function<void(QMessageBox*)> handle, int afterMs = 0) {
             return;
         }
         handle(box);
+    });
+}
+
+// The same for any modal dialog of type D.
+template <class D>
+void onNextDialog(std::function<void(D*)> handle, int afterMs = 0) {
+    QTimer::singleShot(afterMs, [handle] {
+        auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            onNextDialog<D>(handle, 20);
+            return;
+        }
+        handle(dialog);
     });
 }
 
@@ -386,6 +401,45 @@ TEST(MessageBox, TitleIsTheGivenOneOrTheApplications) {
     EXPECT_EQ(dialogs.MsgBox("Gespeichert", platform::vbOKOnly, "Talvir"), platform::vbOK);
     EXPECT_EQ(title, "Talvir");
     EXPECT_EQ(icon, QMessageBox::NoIcon);
+}
+
+TEST(InputBox, GivesTheTextOrEmptyOnCancel) {
+    desktop::QtPrinter printer;
+    desktop::QtDialogs dialogs(printer);
+    QString label;
+    onNextDialog<QInputDialog>([&](QInputDialog* d) {
+        label = d->labelText();
+        EXPECT_EQ(d->textValue(), "4");
+        d->setTextValue("7");
+        d->accept();
+    });
+    EXPECT_EQ(dialogs.InputBox("Wie viele Orbs?", "Hoard", "4"), "7");
+    EXPECT_EQ(label, "Wie viele Orbs?");
+    onNextDialog<QInputDialog>([](QInputDialog* d) { d->reject(); });
+    EXPECT_EQ(dialogs.InputBox("Wie viele Orbs?", "Hoard", "4"), "");
+}
+
+TEST(SaveDialog, TakesFilterIndexProposedNameAndOverwriteFlag) {
+    desktop::QtPrinter printer;
+    desktop::QtDialogs dialogs(printer);
+    testing_support::TempDir folder;
+    platform::FileDialogRequest request;
+    request.DialogTitle = "Speichern unter";
+    request.Filter = "Konfiguration|*.cfg|Alle Dateien|*.*|";
+    request.FilterIndex = 2;
+    request.FileName = folder / "neu.cfg";
+    for (int flags : {0, int(platform::cdlOFNOverwritePrompt)}) {
+        request.Flags = flags;
+        onNextDialog<QFileDialog>([&](QFileDialog* d) {
+            EXPECT_EQ(d->windowTitle(), "Speichern unter");
+            EXPECT_EQ(d->selectedNameFilter(), "Alle Dateien (*.*)");
+            EXPECT_EQ(d->testOption(QFileDialog::DontConfirmOverwrite), flags == 0);
+            static_cast<QDialog*>(d)->accept();
+        });
+        EXPECT_EQ(dialogs.ShowSave(request), folder / "neu.cfg");
+    }
+    onNextDialog<QFileDialog>([](QFileDialog* d) { d->reject(); });
+    EXPECT_EQ(dialogs.ShowOpen(request), std::nullopt);
 }
 
 TEST(Printer, PrintsPagesIntoThePdfFileTheEnvironmentNames) {
