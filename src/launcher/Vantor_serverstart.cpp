@@ -1,6 +1,129 @@
-// The main window's server start.
+// The main window's server start: fenster.CFG or a named configuration, the
+// Hoard orb count, and the dedicated server's process.
+#include "common/CommandLine.h"
+#include "common/ConsoleCommand.h"
+#include "common/Items.h"
+#include "common/MessageBox.h"
+#include "common/Numbers.h"
+#include "console/Kommunicator.h"
+#include "launcher/Serverkonfiguration.h"
 #include "launcher/Vantor.h"
 
+namespace {
+
+const char* const kFensterCFG = "fenster.CFG";
+
+}  // namespace
+
 void Vantor::verbindeServerstart() {
-    // The procedures of this area are wired here.
+    Server1start.Click = [this] { Server1start_Click(); };
+    Server2start.Click = [this] { Server2start_Click(); };
+    Hortsetzten.Tick = [this] { Hortsetzten_Timer(); };
+}
+
+void Vantor::Server1start_Click() { Serverstart(1); }
+void Vantor::Server2start_Click() { Serverstart(2); }
+
+std::string Vantor::Startzeile(int server, const std::string& spielordner,
+                               const std::string& config, const std::string& tempordner2,
+                               const std::string& port, char sep) {
+    const std::string tempdir =
+        server == 1 ? common::pfad(spielordner, "custom\\cache", sep) : tempordner2;
+    return common::Kommandozeile(spielordner, config, tempdir, port, sep);
+}
+
+void Vantor::Serverstart(int server) {
+    platform::Platform& p = program().platform;
+    if (Hilfezeigen.Value() == 1) {
+        program().load<Kommunicator>();
+        Fensterwert = 1;
+    }
+
+    std::string config = Configname.Text();
+    if (config == "") {
+        // The last settings: the server gets them through fenster.CFG, and a
+        // file that could not be written must not start a server.
+        if (!FensterCFGSchreiben(server)) return;
+        config = kFensterCFG;
+        Hortmodus = 0;
+        Antwort = "";
+        if (Spieletyp.Text() == "Hoard") Hortmodus = 1;
+    } else {
+        // A named configuration says itself whether it plays Hoard.
+        const std::optional<bool> hoard = HoardConfig(config);
+        if (!hoard) return;
+        Hortmodus = *hoard ? 1 : 0;
+        if (server == 2 && Pfeil2.Visible()) {
+            Antwort = std::to_string(common::Meldung(
+                p.dialogs, "Zwei Server sind bereits gestartet! Kein weitere ist zur Zeit möglich!!",
+                platform::vbInformation));
+            return;
+        }
+    }
+    if (Hortmodus == 1) {
+        Hortfrage();
+        Hortsetzten.Enabled = true;
+    }
+
+    Startserver.Visible = false;
+    // With VSAutoend ticked the countdown window opens here, once it exists.
+    Hauptprog.Enabled = true;
+    M1.Enabled = true;
+    M3.Enabled = true;
+    m4.Enabled = true;
+
+    // Ticked gives the slot's minimized style; a grayed box (only a hand-
+    // edited Servertool.ini gives one) starts nothing.
+    const int minimiert = servermin.Value();
+    if (minimiert != 0 && minimiert != 1) return;
+    const int stil = minimiert == 0   ? platform::vbNormalFocus
+                     : server == 1    ? platform::vbMinimizedNoFocus
+                                      : platform::vbMinimizedFocus;
+    const std::string zeile = Startzeile(server, Despfad.Text(), config, Tempordners2.Text(),
+                                         server == 1 ? port.Text() : port2.Text());
+    if (!p.processes.Shell(zeile, stil))
+        Antwort = std::to_string(common::Meldung(
+            p.dialogs, "Der Server konnte nicht gestartet werden:\n" + zeile, platform::vbCritical));
+}
+
+void Vantor::Hortfrage() {
+    while (true) {
+        Antwort = program().platform.dialogs.InputBox(
+            "Wieviele Hortkugeln sollen die Spieler zum ablegen benötigen ? Du kannst zwischen 1 "
+            "und 12 wählen !",
+            "Hortspiel...", "4");
+        const double kugeln = common::Val(Antwort);
+        if (kugeln >= 1 && kugeln <= 12) return;
+        program().platform.system.Beep();
+    }
+}
+
+// The server needs a moment to open its console; the count goes out once,
+// into whichever server window answers to the title.
+void Vantor::Hortsetzten_Timer() {
+    Hortsetzten.Enabled = false;
+    common::sendConsoleCommand(program().platform.console, "$mincount " + Antwort, false);
+}
+
+bool Vantor::FensterCFGSchreiben(int server) {
+    const auto art =
+        server == 1 ? serverkonfiguration::Art::Server1 : serverkonfiguration::Art::Server2;
+    return serverkonfiguration::schreibe(serverkonfiguration::zeilen(*this, art),
+                                         common::pfad(Despfad.Text(), kFensterCFG),
+                                         program().platform.dialogs);
+}
+
+std::optional<bool> Vantor::HoardConfig(const std::string& datei) {
+    std::string grund;
+    std::optional<common::ItemReader> items = common::ItemReader::open(datei, &grund);
+    if (!items) {
+        Antwort = std::to_string(common::Meldung(program().platform.dialogs,
+                                                 common::fileReadErrorText(datei, grund),
+                                                 platform::vbCritical));
+        return std::nullopt;
+    }
+    bool hoard = false;
+    while (items->next(Eingabezeile))
+        if (Eingabezeile == "Scriptname=Hoard") hoard = true;
+    return hoard;
 }

@@ -1,6 +1,141 @@
-// The main window's server status and cache clearing.
+// The main window's server status and cache clearing. The tool keeps no link
+// to the servers it starts: a server counts as running while its temporary
+// folder holds files (server 1 always keeps one there, so it needs two).
+#include <filesystem>
+#include <system_error>
+
+#include "common/MessageBox.h"
+#include "common/Paths.h"
+#include "launcher/Einstellungen.h"
 #include "launcher/Vantor.h"
 
+namespace {
+
+constexpr ui::Colour kEin = 0xFF00;
+constexpr ui::Colour kAus = 0xFF;
+constexpr int kPfeilLänge = 19;
+
+const char* const kCacheFehler = "Der Cach ist leer oder ein Server läuft noch!";
+const char* const kCacheGeleert = "Der Cach wurde geleert !";
+
+// Re-reads a folder's listing. A folder that vanished lists no file.
+int neuGezählt(ui::FileListBox& liste) {
+    try {
+        liste.Refresh();
+    } catch (const ui::RuntimeError&) {
+        return 0;
+    }
+    return liste.ListCount();
+}
+
+// Deletes one temporary file. A file that a running process holds open is
+// left alone and counts as a failure: removing it would pull it from under
+// a running server, which Windows refuses by itself.
+bool löscheTempdatei(platform::System& system, const std::string& datei) {
+    if (system.FileInUse(datei)) return false;
+    std::error_code ec;
+    return std::filesystem::remove(datei, ec);
+}
+
+}  // namespace
+
 void Vantor::verbindeStatus() {
-    // The procedures of this area are wired here.
+    Timer2.Tick = [this] { Timer2_Timer(); };
+    Timer1.Tick = [this] { Timer1_Timer(); };
+    Timer3.Tick = [this] { Timer3_Timer(); };
+    Cachl.Click = [this] { Cachl_Click(); };
+    Cache2.Click = [this] { Cache2_Click(); };
+}
+
+bool Vantor::Server2Beobachtet() const {
+    int zeichen = 0;
+    for (unsigned char c : Tempordners2.Text())
+        if ((c & 0xC0) != 0x80) ++zeichen;
+    return zeichen >= 3;
+}
+
+void Vantor::Serveranzeige(int server, bool läuft) {
+    ui::Timer& pfeiltakt = server == 1 ? Timer1 : Timer3;
+    ui::Label& pfeil = server == 1 ? Pfeil : Pfeil2;
+    ui::Label& zustand = server == 1 ? Label15 : Label26;
+    pfeiltakt.Enabled = läuft;
+    pfeil.Visible = läuft;
+    zustand.Caption = läuft ? "Ein" : "Aus";
+    zustand.ForeColor = läuft ? kEin : kAus;
+    (server == 1 ? Server1start : Server2start).Enabled = !läuft;
+    (server == 1 ? AS1 : AS2).Enabled = !läuft;
+}
+
+void Vantor::Server1Anzeige(int dateien) {
+    if (dateien > 1)
+        Serveranzeige(1, true);
+    else if (dateien == 1)
+        Serveranzeige(1, false);
+}
+
+void Vantor::Timer2_Timer() {
+    const int cache1 = neuGezählt(Cachtest);
+    const int cache2 = neuGezählt(Cachtest2);
+    Server1Anzeige(cache1);
+
+    // A level pack runs as server 1 and ends whatever runs there; no second
+    // server is started beside it from the saved-server frame.
+    const bool pack = ASservertext.Text() == einstellungen::kLevelPack;
+    if (pack) AS2.Enabled = false;
+    if (Server2Beobachtet()) {
+        Serveranzeige(2, cache2 >= 1);
+        if (pack) AS2.Enabled = false;
+    }
+}
+
+void Vantor::Pfeilschritt(ui::Label& pfeil) {
+    // The caption is set once per tick, so it never shows more than the
+    // longest arrow.
+    const std::string länger = "(" + pfeil.Caption() + ")";
+    pfeil.Caption = länger.size() > kPfeilLänge ? std::string("-") : länger;
+}
+
+void Vantor::Timer1_Timer() { Pfeilschritt(Pfeil); }
+void Vantor::Timer3_Timer() { Pfeilschritt(Pfeil2); }
+
+// Works on the listing of the last poll; files named "empty..." belong to
+// the game and stay.
+void Vantor::Cachl_Click() {
+    platform::Platform& p = program().platform;
+    const std::string cache = common::pfad(Despfad.Text(), "custom\\cache");
+    for (int i = 0; i < Cachtest.ListCount(); ++i) {
+        const std::string& name = Cachtest.List(i);
+        if (name.compare(0, 5, "empty") == 0) continue;
+        if (!löscheTempdatei(p.system, common::pfad(cache, name))) {
+            Antwort = std::to_string(common::Meldung(p.dialogs, kCacheFehler, platform::vbInformation));
+            return;
+        }
+    }
+    Server1Anzeige(Cachtest.ListCount());
+    Antwort = std::to_string(common::Meldung(p.dialogs, kCacheGeleert, platform::vbInformation));
+}
+
+// Deletes every file of server 2's folder as it is now (hidden files, which
+// the listing does not count either, stay); no file at all counts as a
+// failure.
+void Vantor::Cache2_Click() {
+    namespace fs = std::filesystem;
+    platform::Platform& p = program().platform;
+    auto fehler = [&] {
+        Antwort = std::to_string(common::Meldung(p.dialogs, kCacheFehler, platform::vbInformation));
+    };
+    std::vector<std::string> dateien;
+    std::error_code ec;
+    for (fs::directory_iterator it(Tempordners2.Text(), ec), ende; !ec && it != ende;
+         it.increment(ec)) {
+        std::error_code typ;
+        const std::string name = it->path().filename().string();
+        if (it->is_regular_file(typ) && name[0] != '.') dateien.push_back(it->path().string());
+    }
+    if (ec || dateien.empty()) return fehler();
+    for (const std::string& datei : dateien)
+        if (!löscheTempdatei(p.system, datei)) return fehler();
+
+    Serveranzeige(2, Cachtest2.ListCount() >= 1);
+    Antwort = std::to_string(common::Meldung(p.dialogs, kCacheGeleert, platform::vbInformation));
 }

@@ -92,6 +92,24 @@ struct Screen {
         desktop::x11::IgnoreErrors guard(dpy);
         return desktop::x11::activeWindow(dpy);
     }
+    // Requests to the window manager go to the root window, where any client
+    // may listen in.
+    void listenToRequests() {
+        XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
+        XSync(dpy, False);
+    }
+    bool sawActivationRequest(Window w) {
+        const Atom activate = XInternAtom(dpy, "_NET_ACTIVE_WINDOW", False);
+        while (XPending(dpy)) {
+            XEvent event;
+            XNextEvent(dpy, &event);
+            if (event.type == ClientMessage && event.xclient.message_type == activate &&
+                event.xclient.window == w)
+                activationRequested = true;
+        }
+        return activationRequested;
+    }
+    bool activationRequested = false;
 };
 
 // A fresh game folder with the stand-in as its `main`, made the current folder
@@ -305,11 +323,15 @@ TEST_F(GameFolder, NormalStyleActivatesTheServerWindow) {
     other.show();
     ASSERT_TRUE(waitUntil([&] { return console.AppActivate("Vantor"); }));
 
+    screen.listenToRequests();
     LinuxProcesses processes;
     ASSERT_TRUE(processes.Shell(commandLine(), platform::vbNormalFocus));
     const pid_t pid = waitForServer();
     ASSERT_NE(pid, 0);
     const Window w = screen.windowOf(pid);
+    // openbox would focus a new window by itself; the request shows that the
+    // start asked for it.
+    EXPECT_TRUE(waitUntil([&] { return screen.sawActivationRequest(w); }));
     EXPECT_TRUE(waitUntil([&] { return screen.active() == w; }));
     EXPECT_FALSE(screen.iconic(w));
     EXPECT_TRUE(console.IsActive("Descent 3"));

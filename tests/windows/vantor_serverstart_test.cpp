@@ -1,0 +1,338 @@
+// Starting server 1 and server 2 from the start frame: fenster.CFG or a named
+// configuration, the command line and window style, the Hoard orb count.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "console/Kommunicator.h"
+#include "vantor_fixture.h"
+
+using testing_support::crlf;
+
+namespace {
+
+const char* const kHortfrage =
+    "Wieviele Hortkugeln sollen die Spieler zum ablegen benötigen ? Du kannst zwischen 1 und "
+    "12 wählen !";
+
+}  // namespace
+
+class ServerstartTest : public VantorTest {
+protected:
+    void SetUp() override {
+        ersterStart(gameFolder);
+        tempordner2 = gameRoot / "D3Temp";
+        testing_support::makeDirs(tempordner2);
+    }
+    // The main window loaded, with the start frame open.
+    Vantor& offen() {
+        Vantor& v = lade();
+        v.Tempordners2.Text = tempordner2;
+        v.port2.Text = "2093";
+        v.SStart_Click();
+        return v;
+    }
+    void starte(Vantor& v, int server) {
+        if (server == 1)
+            v.Server1start.userClick();
+        else
+            v.Server2start.userClick();
+    }
+    std::string zeile(const std::string& config, const std::string& tempdir,
+                      const std::string& port) {
+        return gameFolder + "/main -dedicated " + config + " -tempdir " + tempdir +
+               " -useport " + port;
+    }
+    std::string tempordner2;
+};
+
+// ---------------------------------------------------------------- command line
+
+struct Zeilenfall {
+    int server;
+    const char* port;
+    const char* erwartet;
+};
+
+class WindowsZeile : public ::testing::TestWithParam<Zeilenfall> {};
+
+TEST_P(WindowsZeile, JoinsThePiecesWithTheBackslash) {
+    EXPECT_EQ(Vantor::Startzeile(GetParam().server, "D:\\D3", "fenster.CFG", "C:\\D3Temp",
+                                 GetParam().port, '\\'),
+              GetParam().erwartet);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WindowsZeile,
+    ::testing::Values(
+        Zeilenfall{1, "2092",
+                   "D:\\D3\\main -dedicated fenster.CFG -tempdir D:\\D3\\custom\\cache -useport 2092"},
+        Zeilenfall{2, "2093", "D:\\D3\\main -dedicated fenster.CFG -tempdir C:\\D3Temp -useport 2093"},
+        Zeilenfall{2, "", "D:\\D3\\main -dedicated fenster.CFG -tempdir C:\\D3Temp -useport "}));
+
+TEST_F(ServerstartTest, Server1RunsTheNativeLineWithItsCacheFolderAndClosesTheFrame) {
+    Vantor& v = offen();
+    starte(v, 1);
+    ASSERT_EQ(fake.processes.size(), 1u);
+    EXPECT_EQ(fake.processes[0].commandLine,
+              zeile("fenster.CFG", gameFolder + "/custom/cache", "2092"));
+    EXPECT_EQ(fake.processes[0].windowStyle, 1);
+    EXPECT_FALSE(v.Startserver.Visible());
+    EXPECT_TRUE(v.Hauptprog.Enabled());
+    EXPECT_TRUE(v.M1.Enabled());
+    EXPECT_TRUE(v.M3.Enabled());
+    EXPECT_TRUE(v.m4.Enabled());
+    EXPECT_TRUE(testing_support::fileExists(game("fenster.CFG")));
+    EXPECT_FALSE(loop.isRunning(v.Hortsetzten));
+    EXPECT_TRUE(fake.inputBoxes.empty());
+}
+
+TEST_F(ServerstartTest, Server2RunsTheNativeLineWithItsTempFolderEvenWithAnEmptyPort) {
+    Vantor& v = offen();
+    v.port2.Text = "";
+    starte(v, 2);
+    ASSERT_EQ(fake.processes.size(), 1u);
+    EXPECT_EQ(fake.processes[0].commandLine, zeile("fenster.CFG", tempordner2, ""));
+}
+
+TEST_F(ServerstartTest, NamedConfigurationGoesOnTheLineUnchangedAndWritesNothing) {
+    testing_support::writeBytes(game("fenster.CFG"), "alt\r\n");
+    const std::string config = gameRoot / "Mein Server.CFG";
+    testing_support::writeBytes(config, "[server config file]\r\nScriptname=Anarchy\r\n");
+    Vantor& v = lade();
+    v.Configname.Text = config;
+    v.SStart_Click();
+    starte(v, 1);
+    ASSERT_EQ(fake.processes.size(), 1u);
+    EXPECT_EQ(fake.processes[0].commandLine, zeile(config, gameFolder + "/custom/cache", "2092"));
+    EXPECT_EQ(testing_support::readBytes(game("fenster.CFG")), "alt\r\n");
+}
+
+// servermin's value, the server, the expected style (0: no process).
+struct Stilfall {
+    int servermin;
+    int server;
+    int stil;
+};
+
+class ServerstartStil : public ServerstartTest, public ::testing::WithParamInterface<Stilfall> {};
+
+TEST_P(ServerstartStil, FollowsServerminPerSlot) {
+    Vantor& v = offen();
+    v.servermin.Value = GetParam().servermin;
+    starte(v, GetParam().server);
+    if (GetParam().stil == 0) {
+        EXPECT_TRUE(fake.processes.empty());
+    } else {
+        ASSERT_EQ(fake.processes.size(), 1u);
+        EXPECT_EQ(fake.processes[0].windowStyle, GetParam().stil);
+    }
+    // The steps before the process are taken either way.
+    EXPECT_FALSE(v.Startserver.Visible());
+    EXPECT_TRUE(v.Hauptprog.Enabled());
+    EXPECT_TRUE(testing_support::fileExists(game("fenster.CFG")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ServerstartStil,
+                         ::testing::Values(Stilfall{0, 1, 1}, Stilfall{1, 1, 6},
+                                           Stilfall{2, 1, 0}, Stilfall{0, 2, 1},
+                                           Stilfall{1, 2, 2}, Stilfall{2, 2, 0}));
+
+TEST_F(ServerstartTest, ProgramThatCannotStartIsNamedInAMessage) {
+    Vantor& v = offen();
+    fake.shellSucceeds = false;
+    fake.answerMsgBox(platform::vbOK, "konnte nicht gestartet werden");
+    starte(v, 1);
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].text, "Der Server konnte nicht gestartet werden:\n" +
+                                         zeile("fenster.CFG", gameFolder + "/custom/cache", "2092"));
+    EXPECT_EQ(fake.msgBoxes[0].flags, 16);
+    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
+    EXPECT_FALSE(v.Startserver.Visible());
+}
+
+TEST_F(ServerstartTest, UnwritableFensterCfgIsNamedAndStartsNothing) {
+    // A folder in the way of the file: no rename can replace it.
+    testing_support::makeDirs(game("fenster.CFG"));
+    Vantor& v = offen();
+    fake.answerMsgBox(platform::vbOK, "fenster.CFG");
+    starte(v, 1);
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_NE(fake.msgBoxes[0].text.find(game("fenster.CFG")), std::string::npos);
+    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
+    EXPECT_TRUE(fake.processes.empty());
+    EXPECT_TRUE(v.Startserver.Visible());
+}
+
+TEST_F(ServerstartTest, UnreadableNamedConfigurationIsNamedAndStartsNothing) {
+    Vantor& v = lade();
+    v.Configname.Text = gameRoot / "weg.CFG";
+    v.SStart_Click();
+    fake.answerMsgBox(platform::vbOK, "weg.CFG");
+    starte(v, 1);
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_NE(fake.msgBoxes[0].text.find("konnte nicht gelesen werden"), std::string::npos);
+    EXPECT_TRUE(fake.processes.empty());
+}
+
+TEST_F(ServerstartTest, CommunicatorOptionOpensItFirstAndMarksTheWindow) {
+    Vantor& v = offen();
+    v.Hilfezeigen.Value = 1;
+    starte(v, 1);
+    EXPECT_NE(program->find<Kommunicator>(), nullptr);
+    EXPECT_EQ(v.Fensterwert, 1);
+    EXPECT_EQ(fake.processes.size(), 1u);
+}
+
+// ---------------------------------------------------------------- fenster.CFG
+
+TEST_F(ServerstartTest, FensterCfgPerServer) {
+    Vantor& v = offen();
+    v.Fernwalt.Value = 1;
+    v.Serverpassw.Text = "geheim";
+    v.Schiffe.SetSelected(1, true);
+    v.Waffen.SetSelected(13, true);
+    v.Audio.Text = "5";
+    starte(v, 1);
+    const std::vector<std::string> kopf = {"[server config file]"};
+    const std::vector<std::string> mitte = {
+        "PPS=8",           "TimeLimit=0",        "KillGoal=0",
+        "RespawnTime=50",  "MaxPlayers=9",       "GameName=D3 Vantor Spiel",
+        "MissionName=ProFight2.mn3", "Scriptname=Anarchy", "ConnectionName=Direct TCP~IP",
+        "AllowRemoteConsole=1"};
+    const std::vector<std::string> rest = {
+        "ConsolePassword=geheim", "SetLevel=1",         "SetDifficulty=1",
+        "AccurateCollisions=0",   "SendRotVel=0",       "BrightPlayers=0",
+        "Peer2Peer=0",            "AllowMouselook=0",   "MOTD=Hallo",
+        "AudioTauntDelay=5",      "DisallowPowerup=Frag", "DisallowPowerup=4packFrag"};
+    auto datei = [&](std::vector<std::string> anfang, const std::string& port) {
+        anfang.insert(anfang.end(), mitte.begin(), mitte.end());
+        anfang.push_back("RemoteConsolePort=" + port);
+        anfang.insert(anfang.end(), rest.begin(), rest.end());
+        return crlf(anfang);
+    };
+    std::vector<std::string> server1 = kopf;
+    server1.push_back("MultiSettingsFile=" + gameFolder + "/Schiffe.mps");
+    EXPECT_EQ(testing_support::readBytes(game("fenster.CFG")), datei(server1, "2092"));
+
+    v.SStart_Click();
+    starte(v, 2);
+    EXPECT_EQ(testing_support::readBytes(game("fenster.CFG")), datei(kopf, "2093"));
+}
+
+// ---------------------------------------------------------------- Hoard
+
+struct Hortfall {
+    std::vector<std::string> antworten;
+    std::string getippt;
+};
+
+class Hortspiel : public ServerstartTest, public ::testing::WithParamInterface<Hortfall> {};
+
+TEST_P(Hortspiel, AsksUntilTheCountFitsAndTypesItFifteenSecondsLater) {
+    Vantor& v = offen();
+    v.Spieletyp.Text = "Hoard";
+    fake.windows.insert("Descent 3");
+    for (const std::string& a : GetParam().antworten) fake.answerInputBox(a, "Hortkugeln");
+    starte(v, 1);
+
+    const std::size_t fragen = GetParam().antworten.size();
+    ASSERT_EQ(fake.inputBoxes.size(), fragen);
+    EXPECT_EQ(fake.beeps, static_cast<int>(fragen) - 1);
+    for (const auto& box : fake.inputBoxes) {
+        EXPECT_EQ(box.prompt, kHortfrage);
+        EXPECT_EQ(box.title, "Hortspiel...");
+        EXPECT_EQ(box.defaultText, "4");
+    }
+    // The question does not stop the start: it goes on with fenster.CFG.
+    ASSERT_EQ(fake.processes.size(), 1u);
+    EXPECT_NE(fake.processes[0].commandLine.find(" fenster.CFG "), std::string::npos);
+    EXPECT_EQ(v.Hortmodus, 1);
+
+    loop.advance(14999);
+    EXPECT_TRUE(fake.keys.empty());
+    loop.advance(1);
+    ASSERT_EQ(fake.keys.size(), 1u);
+    EXPECT_EQ(fake.keys[0].text, "$mincount " + GetParam().getippt + "\r");
+    EXPECT_FALSE(fake.keys[0].wait);
+    EXPECT_EQ(fake.keys[0].activeWindow, "Descent 3");
+    EXPECT_FALSE(loop.isRunning(v.Hortsetzten));
+    loop.advance(30000);
+    EXPECT_EQ(fake.keys.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Hortspiel,
+    ::testing::Values(Hortfall{{"0", "13", "1"}, "1"}, Hortfall{{"12"}, "12"},
+                      Hortfall{{"4"}, "4"}, Hortfall{{"4.5"}, "4.5"},
+                      Hortfall{{"", "abc", " 7"}, " 7"}));
+
+TEST_F(ServerstartTest, HoardTickWithoutAServerWindowTypesNothing) {
+    Vantor& v = offen();
+    v.Spieletyp.Text = "Hoard";
+    fake.answerInputBox("4");
+    starte(v, 1);
+    loop.advance(15000);
+    EXPECT_EQ(fake.activations, std::vector<std::string>{"Descent 3"});
+    EXPECT_TRUE(fake.keys.empty());
+    EXPECT_FALSE(loop.isRunning(v.Hortsetzten));
+}
+
+struct Hoardquelle {
+    const char* inhalt;  // the named configuration's bytes
+    bool fragt;
+};
+
+class HoardNamed : public ServerstartTest, public ::testing::WithParamInterface<Hoardquelle> {};
+
+TEST_P(HoardNamed, TheFileDecidesNotTheGameTypeBox) {
+    const std::string config = gameRoot / "h.CFG";
+    testing_support::writeBytes(config, GetParam().inhalt);
+    Vantor& v = lade();
+    v.Spieletyp.Text = "Hoard";
+    v.Configname.Text = config;
+    v.SStart_Click();
+    if (GetParam().fragt) fake.answerInputBox("3");
+    starte(v, 1);
+    EXPECT_EQ(fake.inputBoxes.size(), GetParam().fragt ? 1u : 0u);
+    EXPECT_EQ(loop.isRunning(v.Hortsetzten), GetParam().fragt);
+    EXPECT_EQ(fake.processes.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HoardNamed,
+    ::testing::Values(Hoardquelle{"[server config file]\r\nScriptname=Hoard\r\nMOTD=x\r\n", true},
+                      Hoardquelle{"[server config file]\r\nScriptname=hoard\r\n", false},
+                      Hoardquelle{"[server config file]\r\nScriptname=Anarchy\r\n", false}));
+
+TEST_F(ServerstartTest, Server2WithANamedConfigurationIsRefusedWhileItsArrowShows) {
+    const std::string config = gameRoot / "h.CFG";
+    testing_support::writeBytes(config, "Scriptname=Hoard\r\n");
+    Vantor& v = offen();
+    v.Configname.Text = config;
+    v.Hilfezeigen.Value = 1;
+    v.Pfeil2.Visible = true;
+    fake.answerMsgBox(platform::vbOK, "Zwei Server");
+    starte(v, 2);
+
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].text,
+              "Zwei Server sind bereits gestartet! Kein weitere ist zur Zeit möglich!!");
+    EXPECT_EQ(fake.msgBoxes[0].flags, 64);
+    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
+    EXPECT_TRUE(fake.inputBoxes.empty());
+    EXPECT_FALSE(loop.isRunning(v.Hortsetzten));
+    EXPECT_TRUE(fake.processes.empty());
+    EXPECT_TRUE(v.Startserver.Visible());
+    EXPECT_FALSE(v.Hauptprog.Enabled());
+    EXPECT_FALSE(v.M1.Enabled());
+    EXPECT_NE(program->find<Kommunicator>(), nullptr);
+}
+
+TEST_F(ServerstartTest, Server2FromTheLastSettingsIsNotRefusedWhileItsArrowShows) {
+    Vantor& v = offen();
+    v.Pfeil2.Visible = true;
+    starte(v, 2);
+    EXPECT_EQ(fake.processes.size(), 1u);
+    EXPECT_TRUE(fake.msgBoxes.empty());
+}

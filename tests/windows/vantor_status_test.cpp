@@ -1,0 +1,238 @@
+// The status poll over both servers' temporary folders, the running arrows
+// and the two cache-clearing buttons.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "vantor_fixture.h"
+
+namespace fs = std::filesystem;
+
+class StatusTest : public VantorTest {
+protected:
+    void SetUp() override {
+        ersterStart(gameFolder);
+        tempordner2 = gameRoot / "D3Temp";
+        testing_support::makeDirs(tempordner2);
+        servertool({{15, tempordner2}});
+    }
+    std::string cache(const std::string& name) { return game("custom/cache/" + name); }
+    std::string temp2(const std::string& name) { return tempordner2 + "/" + name; }
+    void dateien(const std::string& ordner, int anzahl) {
+        for (int i = 0; i < anzahl; ++i)
+            testing_support::writeBytes(ordner + "/d" + std::to_string(i) + ".tmp", "x");
+    }
+    static void erwarteLaeuft(Vantor& v, int server, bool laeuft) {
+        ui::Label& zustand = server == 1 ? v.Label15 : v.Label26;
+        EXPECT_EQ(zustand.Caption(), laeuft ? "Ein" : "Aus");
+        EXPECT_EQ(zustand.ForeColor(), laeuft ? 0xFF00 : 0xFF);
+        EXPECT_EQ((server == 1 ? v.Pfeil : v.Pfeil2).Visible(), laeuft);
+        EXPECT_EQ((server == 1 ? v.Server1start : v.Server2start).Enabled(), !laeuft);
+        EXPECT_EQ((server == 1 ? v.AS1 : v.AS2).Enabled(), !laeuft);
+    }
+    bool pfeilLaeuft(Vantor& v, int server) {
+        return loop.isRunning(server == 1 ? v.Timer1 : v.Timer3);
+    }
+    std::string tempordner2;
+};
+
+// Files in the folder, whether the server ran before the tick, and after.
+struct Pollfall {
+    int server;
+    int dateien;
+    bool vorher;
+    bool nachher;
+};
+
+class StatusPoll : public StatusTest, public ::testing::WithParamInterface<Pollfall> {};
+
+TEST_P(StatusPoll, TurnsTheFileCountIntoTheServersState) {
+    const Pollfall f = GetParam();
+    Vantor& v = lade();
+    v.Serveranzeige(f.server, f.vorher);
+    dateien(f.server == 1 ? game("custom/cache") : tempordner2, f.dateien);
+    loop.advance(1000);
+    erwarteLaeuft(v, f.server, f.nachher);
+    EXPECT_EQ(pfeilLaeuft(v, f.server), f.nachher);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StatusPoll,
+    ::testing::Values(Pollfall{1, 0, false, false}, Pollfall{1, 0, true, true},  // no change
+                      Pollfall{1, 1, true, false}, Pollfall{1, 2, false, true},
+                      Pollfall{2, 0, true, false}, Pollfall{2, 1, false, true},
+                      Pollfall{2, 2, false, true}));
+
+TEST_F(StatusTest, PollSeesFilesComeAndGoEachSecond) {
+    Vantor& v = lade();
+    loop.advance(1000);
+    erwarteLaeuft(v, 1, false);
+    dateien(game("custom/cache"), 3);
+    loop.advance(999);
+    EXPECT_EQ(v.Label15.Caption(), "Aus");
+    loop.advance(1);
+    erwarteLaeuft(v, 1, true);
+    fs::remove(cache("d1.tmp"));
+    fs::remove(cache("d2.tmp"));
+    loop.advance(1000);
+    erwarteLaeuft(v, 1, false);
+}
+
+TEST_F(StatusTest, HiddenFilesAndAVanishedFolderCountAsNoFile) {
+    Vantor& v = lade();
+    dateien(tempordner2, 1);
+    loop.advance(1000);
+    erwarteLaeuft(v, 2, true);
+    fs::remove_all(tempordner2);
+    loop.advance(1000);
+    erwarteLaeuft(v, 2, false);
+    testing_support::writeBytes(cache(".versteckt"), "x");
+    testing_support::writeBytes(cache("a.tmp"), "x");
+    loop.advance(1000);
+    EXPECT_EQ(v.Label15.Caption(), "Aus");
+}
+
+TEST_F(StatusTest, TwoCharacterTempFolderIsNeverPolled) {
+    servertool({{15, "C:"}});
+    Vantor& v = lade();
+    EXPECT_FALSE(v.Cache2.Enabled());
+    v.Server2start.Enabled = false;
+    v.Label26.Caption = "?";
+    loop.advance(5000);
+    EXPECT_EQ(v.Label26.Caption(), "?");
+    EXPECT_FALSE(v.Server2start.Enabled());
+    EXPECT_FALSE(v.Pfeil2.Visible());
+    EXPECT_FALSE(v.Cache2.Enabled());
+}
+
+class LevelpackCaption : public StatusTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LevelpackCaption, KeepsAS2DisabledWhetherServer2RunsOrNot) {
+    Vantor& v = lade();
+    v.ASservertext.Text = einstellungen::kLevelPack;
+    dateien(tempordner2, GetParam());
+    loop.advance(1000);
+    EXPECT_FALSE(v.AS2.Enabled());
+    EXPECT_EQ(v.Server2start.Enabled(), GetParam() == 0);
+    EXPECT_TRUE(v.AS1.Enabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LevelpackCaption, ::testing::Values(0, 1));
+
+TEST_F(StatusTest, ArrowGrowsNinePairsAndStartsOverOnTheTenthTick) {
+    Vantor& v = lade();
+    dateien(game("custom/cache"), 2);
+    loop.advance(1000);
+    ASSERT_TRUE(v.Pfeil.Visible());
+    v.Pfeil.Caption = "-";
+    std::vector<std::string> gesehen;
+    for (int tick = 0; tick < 20; ++tick) {
+        v.Timer1_Timer();
+        gesehen.push_back(v.Pfeil.Caption());
+    }
+    std::string erwartet = "-";
+    for (int tick = 0; tick < 20; ++tick) {
+        erwartet = tick % 10 == 9 ? "-" : "(" + erwartet + ")";
+        EXPECT_EQ(gesehen[tick], erwartet) << "tick " << tick + 1;
+        EXPECT_LE(gesehen[tick].size(), 19u);
+    }
+    EXPECT_EQ(gesehen[8].size(), 19u);
+}
+
+TEST_F(StatusTest, ArrowTimersRunEvery25Milliseconds) {
+    Vantor& v = lade();
+    v.Pfeil2.Caption = "-";
+    loop.advance(250);  // ten ticks of Timer3, which runs from the start
+    EXPECT_EQ(v.Pfeil2.Caption(), "-");
+    loop.advance(25);
+    EXPECT_EQ(v.Pfeil2.Caption(), "(-)");
+}
+
+// ---------------------------------------------------------------- clearing
+
+TEST_F(StatusTest, Cachl_KeepsFilesNamedEmptyAndDeletesTheRest) {
+    for (const char* name : {"empty", "emptyX.dat", "Empty.txt", "empt", "a.tmp"})
+        testing_support::writeBytes(cache(name), "x");
+    Vantor& v = lade();
+    loop.advance(1000);
+    fake.answerMsgBox(platform::vbOK, "geleert");
+    v.Cachl.userClick();
+
+    EXPECT_TRUE(testing_support::fileExists(cache("empty")));
+    EXPECT_TRUE(testing_support::fileExists(cache("emptyX.dat")));
+    EXPECT_FALSE(testing_support::fileExists(cache("Empty.txt")));
+    EXPECT_FALSE(testing_support::fileExists(cache("empt")));
+    EXPECT_FALSE(testing_support::fileExists(cache("a.tmp")));
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].text, "Der Cach wurde geleert !");
+    EXPECT_EQ(fake.msgBoxes[0].flags, 64);
+    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
+    // The indicator follows the last listing until the next poll.
+    erwarteLaeuft(v, 1, true);
+    loop.advance(1000);
+    erwarteLaeuft(v, 1, true);  // the two "empty" files stay
+}
+
+TEST_F(StatusTest, Cachl_OnOnlyEmptyFilesDeletesNothingAndStillReportsSuccess) {
+    testing_support::writeBytes(cache("empty.dat"), "x");
+    Vantor& v = lade();
+    fake.answerMsgBox(platform::vbOK, "Der Cach wurde geleert !");
+    v.Cachl_Click();
+    EXPECT_TRUE(testing_support::fileExists(cache("empty.dat")));
+    erwarteLaeuft(v, 1, false);
+}
+
+TEST_F(StatusTest, Cachl_StopsAtAFileARunningServerHolds) {
+    for (const char* name : {"a.tmp", "b.tmp", "c.tmp"}) testing_support::writeBytes(cache(name), "x");
+    Vantor& v = lade();
+    fake.filesInUse.insert(cache("b.tmp"));
+    v.Label15.Caption = "?";
+    fake.answerMsgBox(platform::vbOK, "läuft noch");
+    v.Cachl_Click();
+
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].text, "Der Cach ist leer oder ein Server läuft noch!");
+    EXPECT_EQ(fake.msgBoxes[0].flags, 64);
+    EXPECT_FALSE(testing_support::fileExists(cache("a.tmp")));
+    EXPECT_TRUE(testing_support::fileExists(cache("b.tmp")));
+    EXPECT_TRUE(testing_support::fileExists(cache("c.tmp")));
+    EXPECT_EQ(v.Label15.Caption(), "?");
+}
+
+TEST_F(StatusTest, Cachl_FailsOnAFileAlreadyGone) {
+    testing_support::writeBytes(cache("a.tmp"), "x");
+    Vantor& v = lade();
+    fs::remove(cache("a.tmp"));
+    fake.answerMsgBox(platform::vbOK, "läuft noch");
+    v.Cachl_Click();
+    EXPECT_EQ(fake.msgBoxes.size(), 1u);
+}
+
+TEST_F(StatusTest, Cache2_OnAnEmptyFolderReportsTheFailure) {
+    Vantor& v = lade();
+    ASSERT_TRUE(v.Cache2.Enabled());
+    fake.answerMsgBox(platform::vbOK, "Der Cach ist leer oder ein Server läuft noch!");
+    v.Cache2.userClick();
+    EXPECT_EQ(fake.msgBoxes.size(), 1u);
+}
+
+TEST_F(StatusTest, Cache2_DeletesEveryFileAndShowsTheLastListingUntilTheNextPoll) {
+    dateien(tempordner2, 2);
+    Vantor& v = lade();
+    loop.advance(1000);
+    fake.answerMsgBox(platform::vbOK, "Der Cach wurde geleert !");
+    v.Cache2_Click();
+    EXPECT_TRUE(fs::is_empty(tempordner2));
+    erwarteLaeuft(v, 2, true);
+    loop.advance(1000);
+    erwarteLaeuft(v, 2, false);
+}
+
+TEST_F(StatusTest, Cache2_LeavesFilesARunningServerHolds) {
+    dateien(tempordner2, 1);
+    Vantor& v = lade();
+    fake.filesInUse.insert(temp2("d0.tmp"));
+    fake.answerMsgBox(platform::vbOK, "läuft noch");
+    v.Cache2_Click();
+    EXPECT_TRUE(testing_support::fileExists(temp2("d0.tmp")));
+}
