@@ -120,9 +120,11 @@ void TextBox::userKey(int keyAscii) {
             if (len > 0) {
                 t.erase(a, b - a);
             } else if (start > 0) {
-                std::size_t p = byteOffset(t, start - 1);
+                // A line break is one key: CR LF goes as a pair.
+                const int back = start >= 2 && t.compare(byteOffset(t, start - 2), 2, "\r\n") == 0 ? 2 : 1;
+                std::size_t p = byteOffset(t, start - back);
                 t.erase(p, a - p);
-                --start;
+                start -= back;
             }
             SelLength.assignQuietly(0);
             SelStart.assignQuietly(start);

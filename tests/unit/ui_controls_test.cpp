@@ -147,6 +147,16 @@ TEST_F(Controls, TextBoxKeysGoThroughKeyPress) {
     EXPECT_EQ(f.boxChanges, 5);
 }
 
+TEST_F(Controls, MultiLineEnterAndBackspaceTreatTheLineBreakAsOne) {
+    f.Box.MultiLine = true;
+    f.Box.userTypes("a");
+    f.Box.userKey(13);
+    EXPECT_EQ(f.Box.Text(), "a\r\n");
+    f.Box.userKey(8);
+    EXPECT_EQ(f.Box.Text(), "a");
+    EXPECT_EQ(f.Box.SelStart(), 1);
+}
+
 TEST_F(Controls, FileListReadsOnlyOnPathAndRefresh) {
     using testing_support::writeBytes;
     writeBytes(dir / "b.mn3", "");
