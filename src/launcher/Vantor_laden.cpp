@@ -1,8 +1,8 @@
 // The main window's start-up: reading the settings files into the controls,
 // the first-run branch, and showing the window.
 #include <filesystem>
-#include <fstream>
 
+#include "common/Items.h"
 #include "common/MessageBox.h"
 #include "common/Paths.h"
 #include "launcher/Einstellungen.h"
@@ -77,8 +77,9 @@ void Vantor::Form_Load() {
     if (VSAutoend.Value() == 1) Hilfezeigen.Enabled = false;
     if (Logginname.Text() == "" || Paswort.Text() == "") PXO.Enabled = false;
 
-    std::ifstream gamespy(common::pfad(Despfad.Text(), "Gamespy.cfg"));
-    spypic.Visible = static_cast<bool>(gamespy);
+    // Only a file that can be read counts; a folder of that name does not.
+    const std::string gamespy = common::pfad(Despfad.Text(), "Gamespy.cfg");
+    spypic.Visible = common::readFileBytes(gamespy).has_value();
 }
 
 void Vantor::Erstlauf() {

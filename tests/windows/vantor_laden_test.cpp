@@ -228,10 +228,39 @@ TEST_F(VantorLadenTest, ShortServertoolKeepsWhatItHas) {
     EXPECT_TRUE(v.PXO.Enabled());
 }
 
-TEST_F(VantorLadenTest, GamespyFileShowsItsPicture) {
-    testing_support::writeBytes(game("Gamespy.cfg"), "0\r\n");
+struct Gamespy {
+    const char* name;
+    int art;  // 0 none, 1 file, 2 folder
+    bool sichtbar;
+};
+
+class GamespyPicture : public VantorLadenTest, public ::testing::WithParamInterface<Gamespy> {};
+
+TEST_P(GamespyPicture, ShowsOnlyForAReadableFile) {
+    if (GetParam().art == 1) testing_support::writeBytes(game("Gamespy.cfg"), "0\r\n");
+    if (GetParam().art == 2) fs::create_directory(game("Gamespy.cfg"));
     Vantor& v = lade();
-    EXPECT_TRUE(v.spypic.Visible());
+    EXPECT_EQ(v.spypic.Visible(), GetParam().sichtbar);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GamespyPicture,
+                         ::testing::Values(Gamespy{"File", 1, true}, Gamespy{"Missing", 0, false},
+                                           Gamespy{"Folder", 2, false}),
+                         [](const ::testing::TestParamInfo<Gamespy>& i) {
+                             return std::string(i.param.name);
+                         });
+
+// Numbers no control can take load as the unset state instead of failing.
+TEST_F(VantorLadenTest, NumbersOutOfRangeLoadAsUnset) {
+    servertool({{5, " 3 "}, {6, "-1 "}, {11, " 4 "}, {13, "99999999999999999999"}, {17, "7"}});
+    Vantor& v = lade();
+    EXPECT_FALSE(v.Pfadeinstellung.Visible());
+    EXPECT_EQ(v.BelSchiffe.Value(), 0);
+    EXPECT_EQ(v.Kollisionserkennung.Value(), 0);
+    EXPECT_EQ(v.Schwierikkeit.ListIndex(), -1);
+    EXPECT_EQ(v.Hilfezeigen.Value(), 0);
+    EXPECT_EQ(v.Fernwalt.Value(), 0);
+    EXPECT_FALSE(v.Serverpassw.Enabled());
 }
 
 TEST_F(VantorLadenTest, ServertoolSavedFromThePanelReadsBackTheSame) {
