@@ -19,10 +19,13 @@ bool Kommunicator::packLäuft() const { return Label17.ForeColor() != kPackGrau;
 // The server window was activated when the command was asked for. Since
 // then the user may have brought another window to the front; the keys must
 // not land there, so the server window is activated again, and nothing is
-// typed when it is gone.
+// typed when it is gone. An activation only asks the window manager, which
+// may refuse or be late: the keys go out only once the server window is seen
+// in front.
 bool Kommunicator::Konsolenbefehl(const std::string& befehl) {
     platform::Console& konsole = program().platform.console;
-    if (!konsole.IsActive(common::kServerFenster) && !konsole.AppActivate(common::kServerFenster))
+    const std::string& fenster = common::kServerFenster;
+    if (!konsole.IsActive(fenster) && (!konsole.AppActivate(fenster) || !konsole.IsActive(fenster)))
         return false;
     return konsole.SendKeys(befehl + "\r", true);
 }

@@ -204,3 +204,23 @@ TEST_F(KommunicatorTest, VerschwundenesServerfensterBekommtNichtsUndDerTextBleib
     EXPECT_EQ(k.Sendentext.Text(), "gg");
     EXPECT_FALSE(loop.isRunning(k.Text));
 }
+
+// The window manager takes the activation but the server window never comes
+// to the front: the keys would reach the window the user works in, so none
+// go out.
+TEST_F(KommunicatorTest, VerweigerteAktivierungTipptNirgendwohin) {
+    serverLäuft();
+    fake.windows.insert("Editor");
+    fake.activeWindow = "Editor";
+    protokoll.aktivierungVerweigert = true;
+    Kommunicator& k = öffnen();
+    tippen(k.Sendentext, "gg\n");
+    klicken(k.lvlneu);
+    klicken(k.lvlq);
+    EXPECT_EQ(zeitplan(1000),
+              (Strings{"0 aktiviert Descent 3", "0 aktiviert Descent 3", "0 aktiviert Descent 3",
+                       "200 aktiviert Descent 3", "200 aktiviert Descent 3",
+                       "200 aktiviert Descent 3"}));
+    EXPECT_TRUE(fake.keys.empty());
+    EXPECT_EQ(k.Sendentext.Text(), "gg");
+}

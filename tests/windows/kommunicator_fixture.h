@@ -26,6 +26,9 @@ public:
         }
         bool AppActivate(const std::string& titel) override {
             notiere("aktiviert " + titel);
+            // A window manager that takes the request but leaves the window
+            // where it was.
+            if (aktivierungVerweigert) return fake.windows.count(titel) > 0;
             return fake.AppActivate(titel);
         }
         bool IsActive(const std::string& titel) override { return fake.IsActive(titel); }
@@ -38,6 +41,7 @@ public:
         fakes::FakePlatform& fake;
         ui::ManualLoop& loop;
         std::vector<std::string> ereignisse;
+        bool aktivierungVerweigert = false;
     };
 
     KommunicatorTest() {
