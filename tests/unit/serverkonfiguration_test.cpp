@@ -158,10 +158,24 @@ TEST(Serverkonfiguration, StartFilesLeaveOutShipBansAndServer2NamesNoSettingsFil
     EXPECT_EQ(server1.back(), "DisallowPowerup=Gunboy");
 }
 
-TEST(Serverkonfiguration, WeaponTableHasFortyLines) {
+// Every condition met and every ban selected: 70 lines. The window never
+// lets all four ships be banned; its own test checks the 69 it allows.
+TEST(Serverkonfiguration, EveryConditionAndEveryBanGivesSeventyLines) {
     sk::Werte w = grundwerte();
+    w.PXO = true;
+    w.Lan = false;
+    w.Fernwalt = 1;
+    w.Audio = "5";
+    w.Schiffe.fill(true);
     w.Waffen.fill(true);
-    EXPECT_EQ(sk::zeilen(w, sk::Art::Gespeichert).lineCount(), 19u + 40u);
+    const auto z = zeilenVon(sk::zeilen(w, sk::Art::Gespeichert));
+    ASSERT_EQ(z.size(), 70u);
+    EXPECT_EQ(z[25], "AudioTauntDelay=5");
+    EXPECT_EQ(std::vector<std::string>(z.begin() + 26, z.begin() + 31),
+              (std::vector<std::string>{"DisallowSHIP=Pyro-GL", "DisallowSHIP=Phoenix",
+                                        "DisallowSHIP=Magnum-AHT", "DisallowSHIP=Black Pyro",
+                                        "DisallowPowerup=Vauss"}));
+    EXPECT_EQ(z.back(), "DisallowPowerup=Gunboy");
 }
 
 struct Schiffsbann {
