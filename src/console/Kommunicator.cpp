@@ -10,6 +10,7 @@
 #include "common/Paths.h"
 #include "common/SettingsWriter.h"
 #include "launcher/Vantor.h"
+#include "ui/Assets.h"
 
 namespace {
 
@@ -68,6 +69,8 @@ void Kommunicator::entwurf() {
     Shape1.Move(120, 60, 7170, 780);
     Shape1.BorderColor = kHellgelb;
     Image1.Move(6840, 3960, 450, 420);
+    Image1.Picture = ui::assets::kKommunicator;
+    Image1.Stretch = true;
 
     label(Label15, "Server wird automatisch in", 240, 270, 2295, 255);
     Endmin.Move(2580, 180, 615, 420);

@@ -36,6 +36,7 @@ TEST_F(KommunicatorTest, ErsteÖffnungSchreibtDieAchtzehnZeilenUndLiestKeinePack
     EXPECT_FALSE(k.autotexte.Visible());
     EXPECT_TRUE(k.Server1.Value());
     EXPECT_FALSE(k.Endminak.Enabled());
+    EXPECT_EQ(k.Image1.Picture(), "kommunicator.png") << "the decoration is not left blank";
 }
 
 TEST_F(KommunicatorTest, ZehnZeilenErreichenDieFelderUndDieDateiWirdErgänzt) {
