@@ -128,11 +128,8 @@ void Vantor::VorOK_Click() {
     if (Logginname.Text() != "" && Paswort.Text() != "") PXO.Enabled = true;
     Antwort = std::to_string(
         program().platform.dialogs.MsgBox("Voreinstellung gespeichert !", platform::vbOKOnly, ""));
-    M1.Enabled = true;
-    M3.Enabled = true;
-    m4.Enabled = true;
-    Hauptprog.Enabled = true;
-    VorstellFrame.Visible = false;
+    // Saved: the panel closes as it does without saving.
+    Vorabbruch_Click();
 }
 
 // Closing without saving keeps the edits in the boxes; only VorOK stores them.
