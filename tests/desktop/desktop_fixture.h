@@ -1,0 +1,202 @@
+// Shared fixture of the desktop tests that run the tool's windows for real:
+// a ui::Program on Qt's loop with the real view and the real Linux/X11
+// services, a program folder and a game folder made for the test, whose
+// `main` is the stand-in dedicated server.
+//
+// Other processes take real time, so the tests wait for them with a
+// deadline while Qt's loop runs; they never sleep a fixed time.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QWidget>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestFolders.h"
+#include "common/CommandLine.h"
+#include "desktop/view/QtLoop.h"
+#include "desktop/view/QtServices.h"
+#include "desktop/view/QtView.h"
+#include "ui/Controls.h"
+#include "ui/Program.h"
+
+// Xlib's macros clash with Qt's names: the X11 services come last.
+#include "desktop/LinuxProcesses.h"
+#include "desktop/X11Console.h"
+
+namespace desktop_test {
+
+namespace fs = std::filesystem;
+
+// Runs Qt's loop until `done` holds; false when `deadlineMs` passed first.
+inline bool waitUntil(const std::function<bool()>& done, int deadlineMs = 15000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > deadlineMs) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+// Qt's loop with one addition for tests: a running timer's tick can be made
+// to fall due now. The tick goes the way a real one goes (held while a
+// procedure runs), so a minute or a Hoard delay passes without waiting it out.
+class TestLoop : public desktop::QtLoop {
+public:
+    // False, and no tick, when the timer is not running: a stopped timer
+    // never ticks.
+    bool tickNow(ui::Timer& timer) {
+        if (!isRunning(timer)) return false;
+        deliverTick(timer);
+        return true;
+    }
+};
+
+// One run of the stand-in server as its log tells it.
+struct StandinRun {
+    int pid = 0;
+    std::vector<std::string> args;  // ARG lines
+    std::vector<std::string> cfg;   // CFG lines
+    std::vector<std::string> cmds;  // CMD lines: the typed console lines
+    std::vector<std::string> ends;  // END lines
+};
+
+// The runs in the stand-in's log, in the order they started. Every line after
+// a PID line belongs to that run; the tests start a server only once the one
+// before has ended.
+inline std::vector<StandinRun> readRuns(const fs::path& log) {
+    std::vector<StandinRun> runs;
+    std::ifstream in(log, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+        const auto blank = line.find(' ');
+        const std::string kind = line.substr(0, blank);
+        const std::string rest = blank == std::string::npos ? "" : line.substr(blank + 1);
+        if (kind == "PID") {
+            runs.push_back({});
+            runs.back().pid = std::stoi(rest);
+            continue;
+        }
+        if (runs.empty()) continue;
+        StandinRun& run = runs.back();
+        if (kind == "ARG") run.args.push_back(rest);
+        else if (kind == "CFG") run.cfg.push_back(rest);
+        else if (kind == "CMD") run.cmds.push_back(rest);
+        else if (kind == "END") run.ends.push_back(rest);
+    }
+    return runs;
+}
+
+inline bool processGone(pid_t pid) {
+    if (kill(pid, 0) != 0) return true;
+    // Ended but not yet reaped by whoever inherited it.
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pidField, name, state;
+    stat >> pidField >> name >> state;
+    return !stat || state == "Z";
+}
+
+class DesktopProgram : public ::testing::Test {
+protected:
+    DesktopProgram() {
+        // The real game keeps a placeholder in its cache, which the cache
+        // clearing leaves alone: a stopped server 1 leaves exactly one file.
+        testing_support::writeBytes(gameFolder + "/custom/cache/emptyfile", "");
+        fs::create_symlink(STANDIN_SERVER, gameFolder + "/main");
+        testing_support::writeBytes(gameFolder + "/fenster.CFG",
+                                    "[server config file]\r\nPPS=12\r\n");
+        // The tool makes the game folder current on start-up; a bare
+        // configuration name on a command line is found there.
+        previousFolder_ = fs::current_path();
+        fs::current_path(gameFolder);
+        view.lastWindowGone = [] {};
+    }
+
+    ~DesktopProgram() override {
+        // Every stand-in of this test goes, so the next test finds no
+        // "Descent 3" window of it.
+        for (const StandinRun& run : runs())
+            if (!processGone(run.pid)) {
+                kill(run.pid, SIGTERM);
+                EXPECT_TRUE(waitUntil([&] { return processGone(run.pid); }, 5000));
+            }
+        fs::current_path(previousFolder_);
+    }
+
+    std::string prog(const std::string& file) const { return programDir / file; }
+    std::string game(const std::string& rel) const { return gameFolder + "/" + rel; }
+    void writeLines(const std::string& path, const std::vector<std::string>& lines) {
+        testing_support::writeBytes(path, testing_support::crlf(lines));
+    }
+
+    // The stand-in writes its log beside the `main` it was called as.
+    fs::path log() const { return game("standin.log"); }
+    std::vector<StandinRun> runs() const { return readRuns(log()); }
+    // The n-th run (from 1), once it has logged itself; an empty run after
+    // the deadline.
+    StandinRun run(std::size_t n) {
+        if (!waitUntil([&] { return runs().size() >= n; })) return {};
+        return runs()[n - 1];
+    }
+    // Waits until the n-th run has typed lines in its log (at least `count`).
+    std::vector<std::string> typedInto(std::size_t n, std::size_t count) {
+        waitUntil([&] { return runs().size() >= n && runs()[n - 1].cmds.size() >= count; });
+        return runs().size() >= n ? runs()[n - 1].cmds : std::vector<std::string>{};
+    }
+    // Waits for the n-th run to be up: it logged itself and its window is the
+    // active one (the starts activate it). False after the deadline.
+    bool serverUp(std::size_t n) {
+        return run(n).pid != 0 &&
+               waitUntil([&] { return console.IsActive("Descent 3"); });
+    }
+    bool serverGone(std::size_t n) {
+        const int pid = run(n).pid;
+        return pid != 0 && waitUntil([&] { return processGone(pid); });
+    }
+
+    // Server 1's command line for the game folder, as the tool builds it.
+    std::string commandLine(const std::string& config, const std::string& port) const {
+        return common::Kommandozeile(gameFolder, config, gameFolder + "/custom/cache", port);
+    }
+    std::vector<std::string> expectedArgs(const std::string& config, const std::string& port) const {
+        return {"-dedicated", config, "-tempdir", gameFolder + "/custom/cache", "-useport", port};
+    }
+
+    // The real widget of a control.
+    template <class W>
+    W* widget(const ui::Form& form, const char* name) {
+        desktop::FormView* formView = view.view(form);
+        W* w = formView ? formView->window()->findChild<W*>(name) : nullptr;
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    testing_support::TempDir programDir;
+    testing_support::TempDir gameRoot;
+    const std::string gameFolder = testing_support::makeGameFolder(gameRoot.path());
+
+    desktop::QtPrinter printer;
+    desktop::QtDialogs dialogs{printer};
+    desktop::LinuxProcesses processes;
+    desktop::X11Console console;
+    desktop::QtSystem system;
+    platform::Platform services{dialogs, printer, processes, console, system};
+    TestLoop loop;
+    ui::Program program{services, loop, programDir.path()};
+    desktop::QtView view{program};
+
+private:
+    fs::path previousFolder_;
+};
+
+}  // namespace desktop_test

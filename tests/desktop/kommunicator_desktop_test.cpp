@@ -1,0 +1,177 @@
+// The communicator on the real view with the real services, against a
+// running stand-in server: what the user does in its window, and what it
+// does by itself at the end of a server's time, arrives in the server's
+// console.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "console/Kommunicator.h"
+#include "desktop_fixture.h"
+
+namespace {
+
+using desktop_test::DesktopProgram;
+using desktop_test::processGone;
+using desktop_test::waitUntil;
+
+const std::string kEndText =
+    "Say Server wird in einer Min automatisch beendet ! Bis zum nächsten mal !";
+
+// QTest::keyClicks stops at the first character outside ASCII, so every
+// character is sent as a key event that carries its text, as the X11
+// keyboard delivers it.
+void typeText(QWidget* w, const QString& text) {
+    for (QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, w, static_cast<Qt::Key>(c.toUpper().unicode()), QString(c),
+                            Qt::NoModifier);
+}
+
+class KommunicatorDesktop : public DesktopProgram {
+protected:
+    // Server 1 from the game folder, started as the start frame starts it.
+    void startServer() {
+        ASSERT_TRUE(processes.Shell(commandLine("fenster.CFG", "2092"), platform::vbNormalFocus));
+        ASSERT_TRUE(serverUp(1));
+    }
+
+    Kommunicator& open() {
+        loop.dispatch([this] { program.load<Kommunicator>(); });
+        Kommunicator* k = program.find<Kommunicator>();
+        EXPECT_NE(k, nullptr);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.view(*k)->window()));
+        return *k;
+    }
+
+    void click(Kommunicator& k, const char* name) {
+        QWidget* w = widget<QWidget>(k, name);
+        ASSERT_NE(w, nullptr);
+        QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2));
+    }
+
+    // The automatic end as the user sets it up: the end text ticked in the
+    // frame "Autotexte" and saved, 2 end minutes typed, "Aktiv" ticked.
+    void armAutomaticEnd(Kommunicator& k) {
+        click(k, "atz");
+        ASSERT_TRUE(k.autotexte.Visible());
+        click(k, "aktive5");
+        ASSERT_EQ(k.aktive5.Value(), 1);
+        click(k, "atsp");
+        ASSERT_FALSE(k.autotexte.Visible());
+
+        QLineEdit* endmin = widget<QLineEdit>(k, "Endmin");
+        ASSERT_NE(endmin, nullptr);
+        QTest::keyClicks(endmin, "2");
+        ASSERT_EQ(k.Endmin.Text(), "2");
+        ASSERT_TRUE(widget<QCheckBox>(k, "Endminak")->isEnabled());
+        click(k, "Endminak");
+        ASSERT_EQ(k.Endminak.Value(), 1);
+        // The minute timer runs at its minute; the test lets its ticks fall
+        // due one by one.
+        ASSERT_EQ(k.Minabzähler.Interval(), 60000);
+        ASSERT_TRUE(loop.isRunning(k.Minabzähler));
+    }
+
+    // Both minutes of the automatic end: the end text after the first, "quit"
+    // after the second.
+    void runAutomaticEnd(Kommunicator& k) {
+        ASSERT_TRUE(loop.tickNow(k.Minabzähler));
+        EXPECT_EQ(widget<QLineEdit>(k, "Endmin")->text(), "1");
+        EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{kEndText});
+
+        ASSERT_TRUE(loop.tickNow(k.Minabzähler));
+        EXPECT_EQ(typedInto(1, 2), (std::vector<std::string>{kEndText, "quit"}));
+        ASSERT_TRUE(serverGone(1));
+        EXPECT_EQ(run(1).ends, std::vector<std::string>{"quit"});
+    }
+};
+
+TEST_F(KommunicatorDesktop, EnterInSendentextSaysTheLineInTheServerConsole) {
+    startServer();
+    Kommunicator& k = open();
+    QLineEdit* line = widget<QLineEdit>(k, "Sendentext");
+    ASSERT_NE(line, nullptr);
+    typeText(line, QStringLiteral("Grüße an alle, 1:0"));
+    QTest::keyClick(line, Qt::Key_Return);
+
+    EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{"Say Grüße an alle, 1:0"});
+    // The line went out: the box is ready for the next one.
+    EXPECT_TRUE(waitUntil([&] { return line->text().isEmpty(); }));
+    EXPECT_EQ(k.Sendentext.Text(), "");
+
+    // A second line, into the same console.
+    typeText(line, QStringLiteral("gg"));
+    QTest::keyClick(line, Qt::Key_Return);
+    EXPECT_EQ(typedInto(1, 2), (std::vector<std::string>{"Say Grüße an alle, 1:0", "Say gg"}));
+}
+
+TEST_F(KommunicatorDesktop, LevelNeuStartenRestartsTheLevel) {
+    startServer();
+    Kommunicator& k = open();
+    auto* button = widget<QPushButton>(k, "lvlneu");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(), "Level neu starten");
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{"endlevel"});
+    // The server runs on.
+    EXPECT_FALSE(processGone(run(1).pid));
+}
+
+TEST_F(KommunicatorDesktop, AutomaticEndSaysTheEndTextThenQuitsAndCloses) {
+    startServer();
+    Kommunicator& k = open();
+    armAutomaticEnd(k);
+    runAutomaticEnd(k);
+    // Neither a second server nor a pack: the communicator closes.
+    EXPECT_TRUE(waitUntil([&] { return program.find<Kommunicator>() == nullptr; }));
+    EXPECT_EQ(runs().size(), 1u);
+}
+
+TEST_F(KommunicatorDesktop, LevelPackStepStartsTheQueuedConfigurationAfterTheEnd) {
+    // The communicator was used before (a first opening only lays down
+    // Autotexte.ini and reads no queue).
+    std::vector<std::string> autotexte;
+    for (int row = 0; row < 4; ++row) autotexte.insert(autotexte.end(), {"", " 0 ", " 0 ", ""});
+    autotexte.insert(autotexte.end(), {kEndText.substr(4), " 0 "});
+    writeLines(prog("Autotexte.ini"), autotexte);
+    // What a level-pack start leaves behind: the queue of the entries still
+    // to come, and the settings the step reads.
+    writeLines(prog("pack.cfg"), {"level2.CFG"});
+    writeLines(prog("STPfad.ini"), {gameFolder, "0", "0"});
+    writeLines(prog("Servertool.ini"), {"", "", "2094", "global"});
+    testing_support::writeBytes(game("level2.CFG"), "[server config file]\r\nMission=Level 2\r\n");
+    startServer();
+
+    Kommunicator& k = open();
+    ASSERT_EQ(k.Gruppenliste.ListCount(), 1);
+    // The pack runs: the caption blinks.
+    EXPECT_TRUE(waitUntil([&] { return k.Label17.ForeColor() != Kommunicator::kPackGrau; }));
+    armAutomaticEnd(k);
+    runAutomaticEnd(k);
+
+    // About 5 s after the end the next server starts with the queued
+    // configuration, as server 1 of the game folder, in front.
+    const desktop_test::StandinRun next = run(2);
+    EXPECT_EQ(next.args, expectedArgs("level2.CFG", "2094"));
+    EXPECT_EQ(next.cfg, (std::vector<std::string>{"[server config file]", "Mission=Level 2"}));
+    EXPECT_TRUE(serverUp(2));
+    // The communicator stays open for it; the pack has run out.
+    ASSERT_EQ(program.find<Kommunicator>(), &k);
+    EXPECT_EQ(k.Gruppenliste.ListCount(), 0);
+    EXPECT_EQ(k.Hinweis.Caption(), "");
+    EXPECT_TRUE(waitUntil([&] { return k.Label17.ForeColor() == Kommunicator::kPackGrau; }));
+    EXPECT_EQ(k.Endmin.Text(), "2");  // the next level's end minutes
+
+    // And it takes commands like the one before.
+    QTest::mouseClick(widget<QPushButton>(k, "lvlneu"), Qt::LeftButton);
+    EXPECT_EQ(typedInto(2, 1), std::vector<std::string>{"endlevel"});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
