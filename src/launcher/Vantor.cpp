@@ -172,7 +172,7 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     spypic.ToolTipText = "Gamespy.cfg ist Aktive";
     spypic.Visible = false;
     at(Image2, 7920, 5640, 945, 495).Picture = "clan.png";
-    Image2.ToolTipText = "Link zu " + std::string(kClanSeite);
+    Image2.ToolTipText = "Link zu " + std::string(kClanName);
 
     // ---- game-folder panel
     at(Pfadeinstellung, 2040, 2040, 5535, 3015).Visible = false;

@@ -26,7 +26,9 @@ public:
     // whenever it closes. Nothing else reads it.
     int Fensterwert = 0;
 
-    // The clan web site that the picture Image2 links to.
+    // The clan web site that the picture Image2 links to: its name for the
+    // tool tip, its address for the link.
+    static constexpr const char* kClanName = "Vantor-Clan";
     static constexpr const char* kClanSeite = "https://clan.example.org";
 
     // ------------------------------------------------------------ controls
@@ -271,6 +273,25 @@ public:
     void Server1start_Click();
     void Server2start_Click();
     void Hortsetzten_Timer();
+    // The command line of server 1 or 2: the game's program in `spielordner`
+    // with the configuration, the server's temporary folder (server 1's
+    // cache in the game folder, server 2's `tempordner2`) and its port,
+    // paths joined with `sep`.
+    static std::string Startzeile(int server, const std::string& spielordner,
+                                  const std::string& config, const std::string& tempordner2,
+                                  const std::string& port, char sep = common::kPathSep);
+    // The start both buttons share; the refusal while server 2 runs belongs
+    // to server 2 alone.
+    void Serverstart(int server);
+    // Asks for the Hoard orb count until it lies between 1 and 12; the
+    // answer stays in Antwort as typed.
+    void Hortfrage();
+    // Writes fenster.CFG in the game folder for server 1 or 2. A file that
+    // cannot be written gives a message naming it; false then.
+    bool FensterCFGSchreiben(int server);
+    // Whether a named configuration plays Hoard. A file that cannot be read
+    // gives a message naming it; nullopt then.
+    std::optional<bool> HoardConfig(const std::string& datei);
 
     // ================================================= status and cache (Vantor_status.cpp)
     void Timer2_Timer();
@@ -278,6 +299,16 @@ public:
     void Timer3_Timer();
     void Cachl_Click();
     void Cache2_Click();
+    // Server 2 is watched only while Tempordners2 holds at least 3 characters.
+    bool Server2Beobachtet() const;
+    // Puts server 1 or 2 into the running or the stopped state: arrow timer,
+    // arrow, state label, start-frame button, saved-server button.
+    void Serveranzeige(int server, bool läuft);
+    // Server 1's state from its cache's file count: more than one file
+    // running, exactly one stopped, none leaves it as it is.
+    void Server1Anzeige(int dateien);
+    // One step of a running arrow.
+    void Pfeilschritt(ui::Label& pfeil);
 
     // ================================================= presets (Vantor_voreinstellungen.cpp)
     void Opm1a_Click();
