@@ -142,11 +142,19 @@ protected:
     // The stand-in writes its log beside the `main` it was called as.
     fs::path log() const { return game("standin.log"); }
     std::vector<StandinRun> runs() const { return readRuns(log()); }
-    // The n-th run (from 1), once it has logged itself; an empty run after
-    // the deadline.
+    // The n-th run (from 1), once it has logged its start whole; an empty
+    // run after the deadline. The stand-in opens its files in the cache only
+    // after it has logged its arguments and configuration.
     StandinRun run(std::size_t n) {
-        if (!waitUntil([&] { return runs().size() >= n; })) return {};
-        return runs()[n - 1];
+        StandinRun found;
+        auto logged = [&] {
+            const auto all = runs();
+            if (all.size() < n) return false;
+            found = all[n - 1];
+            const std::string held = "custom/cache/standin" + std::to_string(found.pid) + ".tmp";
+            return fs::exists(game(held)) || !found.ends.empty();
+        };
+        return waitUntil(logged) ? found : StandinRun{};
     }
     // Waits until the n-th run has typed lines in its log (at least `count`).
     std::vector<std::string> typedInto(std::size_t n, std::size_t count) {

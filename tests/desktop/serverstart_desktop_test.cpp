@@ -1,0 +1,168 @@
+// Starting server 1 from the main window's start frame on the real view with
+// the real services: the stand-in server gets the command line, the status
+// strip follows it while it runs and after it ends, and a Hoard start types
+// the orb count into its console.
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "common/ConsoleCommand.h"
+#include "desktop_fixture.h"
+#include "launcher/Einstellungen.h"
+#include "launcher/Vantor.h"
+
+namespace {
+
+using desktop_test::DesktopProgram;
+using desktop_test::waitUntil;
+namespace fs = std::filesystem;
+
+// Two status polls of a second each, and a little for the loop.
+constexpr int kTwoPolls = 2500;
+
+class ServerstartDesktop : public DesktopProgram {
+protected:
+    ServerstartDesktop() {
+        // The settings a first run leaves, with the game folder made for the
+        // test: server 1's port 2092, servers not minimized.
+        writeLines(prog(einstellungen::kSTPfad), {gameFolder, "0", "0"});
+        testing_support::writeBytes(prog("Servertool.ini"), einstellungen::erstlaufServertool().bytes());
+        testing_support::writeBytes(prog("STS.ini"), einstellungen::erstlaufSTS().bytes());
+        testing_support::writeBytes(prog("Mod.ini"),
+                                    einstellungen::zeilenMod(einstellungen::standardMods()).bytes());
+    }
+
+    // The main window as the splash leaves it: loaded, and shown at its
+    // Start tick (made to fall due now).
+    Vantor& openMainWindow() {
+        loop.dispatch([this] { program.load<Vantor>(); });
+        Vantor* v = program.find<Vantor>();
+        EXPECT_NE(v, nullptr);
+        EXPECT_TRUE(loop.tickNow(v->Start));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.view(*v)->window()));
+        EXPECT_EQ(label(*v, "Label15"), "Aus");
+        return *v;
+    }
+
+    QString label(Vantor& v, const char* name) {
+        QLabel* l = widget<QLabel>(v, name);
+        return l ? l->text() : QString("<kein Label>");
+    }
+
+    // Picks a game type from the combo box's list, as the user does.
+    void chooseGameType(Vantor& v, const QString& type) {
+        auto* combo = widget<QComboBox>(v, "Spieletyp");
+        ASSERT_NE(combo, nullptr);
+        const int index = combo->findText(type);
+        ASSERT_GE(index, 0) << type.toStdString();
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+        list->scrollTo(list->model()->index(index, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(index, 0)).center());
+        ASSERT_EQ(v.Spieletyp.Text(), type.toStdString());
+    }
+
+    // "Server 1 starten" in the start frame, which the picture button opens.
+    void startServer1(Vantor& v) {
+        QTest::mouseClick(widget<QPushButton>(v, "SStart"), Qt::LeftButton);
+        ASSERT_TRUE(v.Startserver.Visible());
+        auto* start = widget<QPushButton>(v, "Server1start");
+        ASSERT_NE(start, nullptr);
+        ASSERT_TRUE(start->isVisible());
+        EXPECT_EQ(start->text(), "Server 1 starten");
+        QTest::mouseClick(start, Qt::LeftButton);
+        EXPECT_FALSE(v.Startserver.Visible());
+    }
+
+    // The stand-in runs once it holds its files in the cache, beside the
+    // game's placeholder.
+    bool cacheHolds(std::size_t files) {
+        return waitUntil([&] {
+            std::size_t n = 0;
+            for ([[maybe_unused]] const auto& entry : fs::directory_iterator(game("custom/cache"))) ++n;
+            return n == files;
+        });
+    }
+};
+
+TEST_F(ServerstartDesktop, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
+    Vantor& v = openMainWindow();
+    startServer1(v);
+
+    const desktop_test::StandinRun server = run(1);
+    EXPECT_EQ(server.args, expectedArgs("fenster.CFG", "2092"));
+    // The server read the fenster.CFG the start wrote from the first page.
+    EXPECT_NE(std::find(server.cfg.begin(), server.cfg.end(), "Scriptname=Anarchy"), server.cfg.end());
+    ASSERT_TRUE(cacheHolds(3));
+
+    EXPECT_TRUE(waitUntil([&] { return label(v, "Label15") == "Ein"; }, kTwoPolls));
+    EXPECT_TRUE(widget<QLabel>(v, "Pfeil")->isVisible());
+    EXPECT_FALSE(widget<QPushButton>(v, "Server1start")->isEnabled());
+
+    // Ended at its console, it leaves the placeholder alone in the cache.
+    ASSERT_TRUE(serverUp(1));
+    ASSERT_TRUE(common::sendConsoleCommand(console, "quit"));
+    ASSERT_TRUE(serverGone(1));
+    EXPECT_EQ(run(1).cmds, std::vector<std::string>{"quit"});
+    ASSERT_TRUE(cacheHolds(1));
+    EXPECT_TRUE(waitUntil([&] { return label(v, "Label15") == "Aus"; }, kTwoPolls));
+    EXPECT_FALSE(widget<QLabel>(v, "Pfeil")->isVisible());
+    EXPECT_TRUE(widget<QPushButton>(v, "Server1start")->isEnabled());
+}
+
+// Answers the orb-count question the next times it shows, one answer each,
+// typed into the real input box and confirmed with Enter.
+void answerOrbQuestion(std::vector<QString> answers, std::vector<QString>* prompts) {
+    QTimer::singleShot(20, [answers, prompts]() mutable {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return answerOrbQuestion(answers, prompts);  // not up yet
+        prompts->push_back(dialog->windowTitle() + " | " + dialog->labelText() + " | " +
+                           dialog->textValue());
+        auto* line = dialog->findChild<QLineEdit*>();
+        QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(line, answers.front());
+        answers.erase(answers.begin());
+        QTest::keyClick(line, Qt::Key_Return);
+        if (!answers.empty()) answerOrbQuestion(answers, prompts);
+    });
+}
+
+TEST_F(ServerstartDesktop, HoardStartTypesTheOrbCountIntoTheServer) {
+    Vantor& v = openMainWindow();
+    chooseGameType(v, "Hoard");
+
+    // 13 is more than the game allows: the question comes again.
+    std::vector<QString> prompts;
+    answerOrbQuestion({"13", "7"}, &prompts);
+    startServer1(v);
+    const QString question =
+        "Hortspiel... | Wieviele Hortkugeln sollen die Spieler zum ablegen benötigen ? Du kannst "
+        "zwischen 1 und 12 wählen ! | 4";
+    EXPECT_EQ(prompts, (std::vector<QString>{question, question}));
+
+    const desktop_test::StandinRun server = run(1);
+    EXPECT_EQ(server.args, expectedArgs("fenster.CFG", "2092"));
+    EXPECT_NE(std::find(server.cfg.begin(), server.cfg.end(), "Scriptname=Hoard"), server.cfg.end());
+    ASSERT_TRUE(serverUp(1));
+
+    // The count goes out 15 s after the start: that tick falls due now.
+    EXPECT_EQ(v.Hortsetzten.Interval(), 15000);
+    ASSERT_TRUE(loop.tickNow(v.Hortsetzten));
+    EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{"$mincount 7"});
+    EXPECT_FALSE(loop.isRunning(v.Hortsetzten));  // once per start
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
