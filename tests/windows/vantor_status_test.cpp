@@ -236,3 +236,27 @@ TEST_F(StatusTest, Cache2_LeavesFilesARunningServerHolds) {
     v.Cache2_Click();
     EXPECT_TRUE(testing_support::fileExists(temp2("d0.tmp")));
 }
+
+// The presets' question for a missing folder of server 2: OK makes it and the
+// poll watches it from then on; Cancel leaves the list on the folder it had
+// (empty here), so the poll shows server 2 stopped.
+class FehlenderTempordner : public StatusTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FehlenderTempordner, DecidesWhatThePollWatches) {
+    const bool ok = GetParam() == platform::vbOK;
+    Vantor& v = lade();
+    const std::string neu = gameRoot / "neu2";
+    v.Opm1a_Click();
+    v.Tempordners2.Text = neu;
+    fake.answerMsgBox(GetParam(), "Soll er jetzt erstellt werden?");
+    if (ok) fake.answerMsgBox(platform::vbOK, "Voreinstellung gespeichert !");
+    v.VorOK.userClick();
+    ASSERT_EQ(fs::is_directory(neu), ok);
+    if (ok) testing_support::writeBytes(neu + "/a.tmp", "x");
+    v.Serveranzeige(2, !ok);
+    loop.advance(1000);
+    erwarteLaeuft(v, 2, ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, FehlenderTempordner,
+                         ::testing::Values(int{platform::vbOK}, int{platform::vbCancel}));
