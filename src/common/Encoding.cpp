@@ -97,4 +97,20 @@ std::string utf8ToAnsi(std::string_view utf8) {
     return out;
 }
 
+std::size_t zeichenzahl(std::string_view utf8) {
+    std::size_t n = 0;
+    for (unsigned char c : utf8)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+std::size_t zeichenanfang(std::string_view utf8, std::size_t index) {
+    std::size_t i = 0;
+    for (std::size_t n = 0; n < index && i < utf8.size(); ++n) {
+        ++i;
+        while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
+    }
+    return i;
+}
+
 }  // namespace common

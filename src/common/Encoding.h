@@ -4,6 +4,7 @@
 // the same number, so any file reads and writes back unchanged.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,12 @@ std::string ansiToUtf8(std::string_view bytes);
 // UTF-8 to Windows-1252. A character the code page lacks, and every byte
 // that is not part of a valid UTF-8 sequence, becomes '?'.
 std::string utf8ToAnsi(std::string_view utf8);
+
+// The number of characters of a UTF-8 text: what a user counts in a box.
+std::size_t zeichenzahl(std::string_view utf8);
+
+// The byte offset where character `index` (from 0) of a UTF-8 text begins;
+// the text's size when it has fewer characters.
+std::size_t zeichenanfang(std::string_view utf8, std::size_t index);
 
 }  // namespace common

@@ -2,23 +2,9 @@
 // pack's next entry started as a new server 1 after each end.
 #include "common/CommandLine.h"
 #include "common/ConsoleCommand.h"
-#include "common/Items.h"
 #include "common/Paths.h"
 #include "console/Kommunicator.h"
-
-namespace {
-
-// The first three items of a settings file, or false when it cannot be read
-// or holds fewer.
-bool dreiItems(const std::string& pfad, std::string (&items)[3]) {
-    auto reader = common::ItemReader::open(pfad);
-    if (!reader) return false;
-    for (std::string& item : items)
-        if (!reader->next(item)) return false;
-    return true;
-}
-
-}  // namespace
+#include "launcher/Einstellungen.h"
 
 void Kommunicator::AutoendeAusloesen() {
     if (packLäuft()) {
@@ -71,15 +57,19 @@ void Kommunicator::Timer2_Timer() {
 }
 
 std::string Kommunicator::packeintragStarten() {
-    std::string items[3];
-    if (!dreiItems(common::pfad(program().Path(), "STPfad.ini"), items))
+    const std::optional<std::string> spielordner =
+        einstellungen::leseSpielordner(common::pfad(program().Path(), einstellungen::kSTPfad));
+    if (!spielordner)
         return "Levelpack angehalten: STPfad.ini konnte nicht gelesen werden. " + Packeintrag +
                " wurde nicht gestartet.";
-    Spielpfad = items[0];
-    if (!dreiItems(common::pfad(program().Path(), "Servertool.ini"), items))
+    Spielpfad = *spielordner;
+    // Server 1's port is the third line of the presets.
+    const std::vector<std::string> voreinstellungen = einstellungen::leseItems(
+        common::pfad(program().Path(), einstellungen::kServertool), 3);
+    if (voreinstellungen.size() < 3)
         return "Levelpack angehalten: Servertool.ini konnte nicht gelesen werden. " + Packeintrag +
                " wurde nicht gestartet.";
-    Serverport = items[2];
+    Serverport = voreinstellungen[2];
     Line1.Visible = false;
     // Always server 1, in a normal window: whoever started the pack.
     const std::string zeile = common::Kommandozeile(

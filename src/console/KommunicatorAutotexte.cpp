@@ -1,16 +1,14 @@
 // The minute countdown: four automatic texts, the end text one minute
 // before the automatic end, and the rules that enable their "Aktiv" boxes.
 #include "common/ConsoleCommand.h"
+#include "common/Encoding.h"
 #include "common/Numbers.h"
 #include "console/Kommunicator.h"
 
 std::string Minutenschritt(const std::string& alt) {
     const std::string neu = common::Str(common::Val(alt) - 1);
-    std::size_t zeichen = 0;
-    for (unsigned char c : alt)
-        if ((c & 0xC0) != 0x80) ++zeichen;
     // The printer's sign place goes; a box never grows longer than it was.
-    return neu.substr(1, zeichen);
+    return neu.substr(1, common::zeichenzahl(alt));
 }
 
 void Kommunicator::Minabzähler_Timer() {

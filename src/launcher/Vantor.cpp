@@ -321,3 +321,11 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     verbindeVoreinstellungen();
     verbindeMenues();
 }
+
+void Vantor::PanelSchliessen(ui::Frame& panel) {
+    panel.Visible = false;
+    Hauptprog.Enabled = true;
+    M1.Enabled = true;
+    M3.Enabled = true;
+    m4.Enabled = true;
+}

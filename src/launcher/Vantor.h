@@ -240,6 +240,10 @@ public:
     // Items of a configuration file being loaded (positions 0 to 70 used).
     std::array<std::string, 151> Ladezeile;
 
+    // Closes an overlay panel: hides it and gives the main area and the menus
+    // back, whichever of them the panel's opening took.
+    void PanelSchliessen(ui::Frame& panel);
+
     // ================================================= start-up (Vantor_laden.cpp)
     void Form_Load() override;
     void Start_Timer();

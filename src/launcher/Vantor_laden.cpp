@@ -10,13 +10,6 @@
 
 namespace {
 
-int zeichen(const std::string& utf8) {
-    int n = 0;
-    for (unsigned char c : utf8)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
 // A check-box value from a file; values no box can take count as unticked.
 int haekchen(long wert) { return wert >= 0 && wert <= 2 ? static_cast<int>(wert) : 0; }
 
@@ -60,7 +53,7 @@ void Vantor::Form_Load() {
         Serverpassw.Enabled = true;
         Serverpassw.BackColor = ui::kWindowBackground;
     }
-    if (zeichen(Tempordners2.Text()) > 2) {
+    if (Server2Beobachtet()) {
         try {
             Cachtest2.setPath(Tempordners2.Text());
             Cache2.Enabled = true;

@@ -65,12 +65,8 @@ void Vantor::Serverstart(int server) {
         Hortsetzten.Enabled = true;
     }
 
-    Startserver.Visible = false;
     // With VSAutoend ticked the countdown window opens here, once it exists.
-    Hauptprog.Enabled = true;
-    M1.Enabled = true;
-    M3.Enabled = true;
-    m4.Enabled = true;
+    PanelSchliessen(Startserver);
 
     // Ticked gives the slot's minimized style; a grayed box (only a hand-
     // edited Servertool.ini gives one) starts nothing.

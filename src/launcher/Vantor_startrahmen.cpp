@@ -56,12 +56,6 @@ void Vantor::ConLöschen_Click() {
 
 // Closing leaves the frame's copies and buttons as they are; the next
 // opening refreshes them.
-void Vantor::Serverstartabbrechen_Click() {
-    Startserver.Visible = false;
-    Hauptprog.Enabled = true;
-    M1.Enabled = true;
-    M3.Enabled = true;
-    m4.Enabled = true;
-}
+void Vantor::Serverstartabbrechen_Click() { PanelSchliessen(Startserver); }
 
 void Vantor::Label29_Click() { Serverstartabbrechen_Click(); }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/Encoding.h"
 #include "common/MessageBox.h"
 #include "common/Paths.h"
 #include "launcher/Einstellungen.h"
@@ -48,10 +49,7 @@ void Vantor::verbindeStatus() {
 }
 
 bool Vantor::Server2Beobachtet() const {
-    int zeichen = 0;
-    for (unsigned char c : Tempordners2.Text())
-        if ((c & 0xC0) != 0x80) ++zeichen;
-    return zeichen >= 3;
+    return common::zeichenzahl(Tempordners2.Text()) >= 3;
 }
 
 void Vantor::Serveranzeige(int server, bool läuft) {

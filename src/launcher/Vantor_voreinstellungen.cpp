@@ -18,16 +18,6 @@ void Vantor::verbindeVoreinstellungen() {
     Label20.Click = [this] { Label20_Click(); };
 }
 
-namespace {
-
-int zeichen(const std::string& utf8) {
-    int n = 0;
-    for (unsigned char c : utf8)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
-}  // namespace
 
 void Vantor::Opm1a_Click() {
     M1.Enabled = false;
@@ -81,7 +71,7 @@ void Vantor::Fernwalt_Click() {
 // there is offered to be made before anything is saved. False when the user
 // declines or the folder cannot be made: then nothing is saved.
 bool Vantor::Tempordner2Pruefen() {
-    if (zeichen(Tempordners2.Text()) < 3) return true;
+    if (!Server2Beobachtet()) return true;
     for (;;) {
         try {
             Cachtest2.setPath(Tempordners2.Text());
@@ -133,12 +123,6 @@ void Vantor::VorOK_Click() {
 }
 
 // Closing without saving keeps the edits in the boxes; only VorOK stores them.
-void Vantor::Vorabbruch_Click() {
-    Hauptprog.Enabled = true;
-    VorstellFrame.Visible = false;
-    M1.Enabled = true;
-    M3.Enabled = true;
-    m4.Enabled = true;
-}
+void Vantor::Vorabbruch_Click() { PanelSchliessen(VorstellFrame); }
 
 void Vantor::Label20_Click() { Vorabbruch_Click(); }

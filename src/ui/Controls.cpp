@@ -14,22 +14,11 @@ namespace ui {
 
 namespace {
 
-// Byte offset of the character with index `chars` in a UTF-8 text.
 std::size_t byteOffset(const std::string& s, int chars) {
-    std::size_t i = 0;
-    for (int n = 0; n < chars && i < s.size(); ++n) {
-        ++i;
-        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
-    }
-    return i;
+    return common::zeichenanfang(s, static_cast<std::size_t>(std::max(chars, 0)));
 }
 
-int charCount(const std::string& s) {
-    int n = 0;
-    for (unsigned char c : s)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
+int charCount(const std::string& s) { return static_cast<int>(common::zeichenzahl(s)); }
 
 // Case-insensitive wildcard match with * and ?, as file patterns match.
 bool wildcard(const char* pat, const char* name) {

@@ -41,7 +41,7 @@ void FakePlatform::expectScriptUsed() {
 std::optional<FakePlatform::Scripted> FakePlatform::next(int kind, const std::string& shownText) {
     if (script_.empty() || script_.front().kind != kind) {
         ADD_FAILURE() << "unexpected " << kindName(kind) << ": \"" << shownText << "\"";
-        return std::nullopt;
+        throw UnexpectedDialog{};
     }
     Scripted s = script_.front();
     script_.pop_front();

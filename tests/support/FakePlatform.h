@@ -12,6 +12,11 @@
 
 namespace fakes {
 
+// Thrown after an unexpected dialog has failed the test, so a procedure that
+// would ask again and again (a range question re-asked on "") cannot hang
+// the test. Not a std::exception: no handler of the window code takes it.
+struct UnexpectedDialog {};
+
 struct ShownMsgBox {
     std::string text;
     int flags;
