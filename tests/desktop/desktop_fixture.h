@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "TestFolders.h"
+#include "wait_until.h"
 #include "common/CommandLine.h"
 #include "desktop/view/QtLoop.h"
 #include "desktop/view/QtServices.h"
@@ -37,17 +38,6 @@ namespace desktop_test {
 
 namespace fs = std::filesystem;
 
-// Runs Qt's loop until `done` holds; false when `deadlineMs` passed first.
-inline bool waitUntil(const std::function<bool()>& done, int deadlineMs = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > deadlineMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(10);
-    }
-    return true;
-}
 
 // Qt's loop with one addition for tests: a running timer's tick can be made
 // to fall due now. The tick goes the way a real one goes (held while a

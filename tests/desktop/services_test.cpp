@@ -16,6 +16,7 @@
 #include <functional>
 #include <sstream>
 
+#include "wait_until.h"
 #include "common/ConsoleCommand.h"
 #include "desktop/FilesInUse.h"
 #include "desktop/LinuxProcesses.h"
@@ -28,6 +29,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using desktop_test::waitUntil;
 using desktop::LinuxProcesses;
 using desktop::X11Console;
 using desktop::x11::Window;
@@ -35,19 +37,6 @@ using desktop::x11::Window;
 const std::string kEndText =
     "Say Server wird in einer Min automatisch beendet ! Bis zum nächsten mal !";
 const std::string kConfig = "[server config file]\r\nPPS=12\r\nConnectionName=Direct TCP~IP\r\n";
-
-// Other processes take real time: wait for them with a deadline, keeping the
-// Qt loop (and so the window-style watch) running.
-bool waitUntil(const std::function<bool()>& done, int deadlineMs = 15000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > deadlineMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(10);
-    }
-    return true;
-}
 
 std::vector<std::string> lines(const fs::path& file) {
     std::vector<std::string> result;
