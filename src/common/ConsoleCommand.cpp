@@ -2,10 +2,14 @@
 
 namespace common {
 
+bool serverFensterVorn(platform::Console& c) {
+    if (c.IsActive(kServerFenster)) return true;
+    return c.AppActivate(kServerFenster) && c.IsActive(kServerFenster);
+}
+
 bool sendConsoleCommand(platform::Console& c, const std::string& text, bool wait) {
-    // Typing without a server window in front would send the keys to
-    // whatever window the user is working in.
-    if (!c.AppActivate(kServerFenster)) return false;
+    // The command itself activates the window, as the server expects.
+    if (!c.AppActivate(kServerFenster) || !c.IsActive(kServerFenster)) return false;
     return c.SendKeys(text + "\r", wait);
 }
 

@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <climits>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -70,20 +73,40 @@ bool writeFileAtomic(const std::string& path, std::string_view bytes, std::strin
         if (reason) *reason = std::strerror(err);
         return false;
     };
+    // A link is followed, so the file it names is replaced, not the link.
+    std::string target = path;
+    char resolved[PATH_MAX];
+    struct stat linkInfo;
+    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode) &&
+        ::realpath(path.c_str(), resolved) != nullptr)
+        target = resolved;
+    // An existing file keeps its permissions; one that nobody may write is
+    // write-protected, as a read-only file is on Windows, and stays as it is.
+    struct stat info;
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+    if (exists && S_ISREG(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return fail(EACCES);
+
     std::string tempPath;
-    const int fd = createTemporary(path, tempPath);
+    const int fd = createTemporary(target, tempPath);
     if (fd < 0) return fail(errno);
+    if (exists && S_ISREG(info.st_mode)) {
+        ::fchmod(fd, info.st_mode & 07777);
+        // Only root may give the file back to its owner; for anybody else the
+        // writer is the owner already, so a failure here changes nothing.
+        [[maybe_unused]] const int owned = ::fchown(fd, info.st_uid, info.st_gid);
+    }
 
     int err = 0;
     if (!writeAll(fd, bytes) || ::fsync(fd) != 0) err = errno;
     if (::close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && ::rename(tempPath.c_str(), path.c_str()) != 0) err = errno;
+    if (err == 0 && ::rename(tempPath.c_str(), target.c_str()) != 0) err = errno;
     if (err != 0) {
         ::unlink(tempPath.c_str());
         return fail(err);
     }
     // Make the rename itself durable; the file is in place either way.
-    const int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);

@@ -24,9 +24,7 @@ bool Kommunicator::packLäuft() const { return Label17.ForeColor() != kPackGrau;
 // in front.
 bool Kommunicator::Konsolenbefehl(const std::string& befehl) {
     platform::Console& konsole = program().platform.console;
-    const std::string& fenster = common::kServerFenster;
-    if (!konsole.IsActive(fenster) && (!konsole.AppActivate(fenster) || !konsole.IsActive(fenster)))
-        return false;
+    if (!common::serverFensterVorn(konsole)) return false;
     return konsole.SendKeys(befehl + "\r", true);
 }
 

@@ -324,7 +324,9 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
 
 void Vantor::PanelSchliessen(ui::Frame& panel) {
     panel.Visible = false;
-    Hauptprog.Enabled = true;
+    // While the game-folder panel asks for the game folder the main area
+    // stays out of use: without one no server can start.
+    if (!Pfadeinstellung.Visible()) Hauptprog.Enabled = true;
     M1.Enabled = true;
     M3.Enabled = true;
     m4.Enabled = true;

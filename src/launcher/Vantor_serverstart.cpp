@@ -60,6 +60,7 @@ void Vantor::Serverstart(int server) {
             return;
         }
     }
+    const bool hortGestellt = Hortmodus == 1 && !Hortsetzten.Enabled();
     if (Hortmodus == 1) {
         Hortfrage();
         Hortsetzten.Enabled = true;
@@ -77,9 +78,14 @@ void Vantor::Serverstart(int server) {
                                       : platform::vbMinimizedFocus;
     const std::string zeile = Startzeile(server, Despfad.Text(), config, Tempordners2.Text(),
                                          server == 1 ? port.Text() : port2.Text());
-    if (!p.processes.Shell(zeile, stil))
-        Antwort = std::to_string(common::Meldung(
-            p.dialogs, "Der Server konnte nicht gestartet werden:\n" + zeile, platform::vbCritical));
+    if (!p.processes.Shell(zeile, stil)) {
+        // The answer is not kept in Antwort: that holds the orb count a
+        // Hoard start is about to type. A count for a server that did not
+        // start must not go to another server's window.
+        common::Meldung(p.dialogs, "Der Server konnte nicht gestartet werden:\n" + zeile,
+                        platform::vbCritical);
+        if (hortGestellt) Hortsetzten.Enabled = false;
+    }
 }
 
 void Vantor::Hortfrage() {
@@ -113,9 +119,9 @@ std::optional<bool> Vantor::HoardConfig(const std::string& datei) {
     std::string grund;
     std::optional<common::ItemReader> items = common::ItemReader::open(datei, &grund);
     if (!items) {
-        Antwort = std::to_string(common::Meldung(program().platform.dialogs,
-                                                 common::fileReadErrorText(datei, grund),
-                                                 platform::vbCritical));
+        // Not kept in Antwort, which may hold a pending Hoard orb count.
+        common::Meldung(program().platform.dialogs, common::fileReadErrorText(datei, grund),
+                        platform::vbCritical);
         return std::nullopt;
     }
     bool hoard = false;

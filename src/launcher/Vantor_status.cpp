@@ -100,11 +100,13 @@ void Vantor::Timer3_Timer() { Pfeilschritt(Pfeil2); }
 // the game and stay.
 void Vantor::Cachl_Click() {
     platform::Platform& p = program().platform;
-    const std::string cache = common::pfad(Despfad.Text(), "custom\\cache");
+    // The listed name is joined as it stands: a backslash in a file name is
+    // part of the name here, not a folder.
+    const std::string cache = Cachtest.Path() + common::kPathSep;
     for (int i = 0; i < Cachtest.ListCount(); ++i) {
         const std::string& name = Cachtest.List(i);
         if (name.compare(0, 5, "empty") == 0) continue;
-        if (!löscheTempdatei(p.system, common::pfad(cache, name))) {
+        if (!löscheTempdatei(p.system, cache + name)) {
             Antwort = std::to_string(common::Meldung(p.dialogs, kCacheFehler, platform::vbInformation));
             return;
         }
@@ -115,7 +117,8 @@ void Vantor::Cachl_Click() {
 
 // Deletes every file of server 2's folder as it is now (hidden files, which
 // the listing does not count either, stay); no file at all counts as a
-// failure.
+// failure. The folder is the one the poll watches, which the presets checked:
+// a folder only typed into the presets and then cancelled is not touched.
 void Vantor::Cache2_Click() {
     namespace fs = std::filesystem;
     platform::Platform& p = program().platform;
@@ -124,7 +127,9 @@ void Vantor::Cache2_Click() {
     };
     std::vector<std::string> dateien;
     std::error_code ec;
-    for (fs::directory_iterator it(Tempordners2.Text(), ec), ende; !ec && it != ende;
+    const std::string ordner = Cachtest2.Path();
+    if (ordner.empty()) return fehler();
+    for (fs::directory_iterator it(ordner, ec), ende; !ec && it != ende;
          it.increment(ec)) {
         std::error_code typ;
         const std::string name = it->path().filename().string();

@@ -105,10 +105,19 @@ void Vantor::VorOK_Click() {
     std::array<bool, serverkonfiguration::kSchiffe> gebannt{};
     for (std::size_t i = 0; i < gebannt.size(); ++i)
         gebannt[i] = Schiffe.Selected(static_cast<int>(i));
-    const bool schiffeGeschrieben =
-        serverkonfiguration::schreibe(serverkonfiguration::schiffsdatei(gebannt),
-                                      common::pfad(Despfad.Text(), "Schiffe.mps"),
-                                      program().platform.dialogs);
+    // Without a game folder (the first-run panel is still open) the path
+    // would name the root folder: nothing is written there.
+    bool schiffeGeschrieben = false;
+    if (Despfad.Text() == "")
+        common::Meldung(program().platform.dialogs,
+                        "Schiffe.mps wurde nicht geschrieben: Es ist noch kein Spielordner "
+                        "eingestellt.",
+                        platform::vbCritical);
+    else
+        schiffeGeschrieben =
+            serverkonfiguration::schreibe(serverkonfiguration::schiffsdatei(gebannt),
+                                          common::pfad(Despfad.Text(), "Schiffe.mps"),
+                                          program().platform.dialogs);
     // The presets are kept even when the game folder cannot take
     // Schiffe.mps; the panel stays open so the failure is not mistaken for
     // a save.

@@ -63,6 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
 class FakeConsole : public platform::Console {
 public:
     bool windowExists = true;
+    bool managerRefuses = false;  // the window exists but stays behind
     std::vector<std::string> activated;
     std::vector<std::pair<std::string, bool>> typed;
 
@@ -70,7 +71,7 @@ public:
         activated.push_back(title);
         return windowExists;
     }
-    bool IsActive(const std::string& title) override { return windowExists; }
+    bool IsActive(const std::string& title) override { return windowExists && !managerRefuses; }
     bool SendKeys(const std::string& text, bool wait) override {
         typed.emplace_back(text, wait);
         return true;
@@ -92,6 +93,14 @@ TEST(SendConsoleCommand, TypesNothingWithoutAServerWindow) {
     console.windowExists = false;
     EXPECT_FALSE(common::sendConsoleCommand(console, "quit"));
     EXPECT_EQ(console.activated, (Words{"Descent 3"}));
+    EXPECT_TRUE(console.typed.empty());
+}
+
+TEST(SendConsoleCommand, TypesNothingWhenTheServerWindowStaysBehind) {
+    FakeConsole console;
+    console.managerRefuses = true;
+    EXPECT_FALSE(common::sendConsoleCommand(console, "$mincount 4", false));
+    EXPECT_FALSE(common::serverFensterVorn(console));
     EXPECT_TRUE(console.typed.empty());
 }
 

@@ -132,6 +132,38 @@ TEST_F(CommonFiles, AtomicWriteFailedRenameLeavesTargetAndRemovesTemporary) {
     EXPECT_EQ(entries(), 1u);
 }
 
+TEST_F(CommonFiles, AtomicWriteKeepsAWriteProtectedFileAndNamesTheReason) {
+    namespace fs = std::filesystem;
+    put("geheim.CFG", "PXOPassword=alt\r\n");
+    fs::permissions(path("geheim.CFG"), fs::perms::owner_read);
+    std::string reason;
+    EXPECT_FALSE(common::writeFileAtomic(path("geheim.CFG"), "neu\r\n", &reason));
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(contents(path("geheim.CFG")), "PXOPassword=alt\r\n");
+    EXPECT_EQ(fs::status(path("geheim.CFG")).permissions(), fs::perms::owner_read);
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(CommonFiles, AtomicWriteKeepsTheFilesPermissions) {
+    namespace fs = std::filesystem;
+    put("Servertool.ini", "alt\r\n");
+    fs::permissions(path("Servertool.ini"), fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(common::writeFileAtomic(path("Servertool.ini"), "neu\r\n", nullptr));
+    EXPECT_EQ(contents(path("Servertool.ini")), "neu\r\n");
+    EXPECT_EQ(fs::status(path("Servertool.ini")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(CommonFiles, AtomicWriteReplacesTheFileALinkNamesNotTheLink) {
+    namespace fs = std::filesystem;
+    fs::create_directory(path("echt"));
+    put("echt/fenster.CFG", "alt\r\n");
+    fs::create_symlink(path("echt/fenster.CFG"), path("fenster.CFG"));
+    ASSERT_TRUE(common::writeFileAtomic(path("fenster.CFG"), "neu\r\n", nullptr));
+    EXPECT_TRUE(fs::is_symlink(path("fenster.CFG")));
+    EXPECT_EQ(contents(path("echt/fenster.CFG")), "neu\r\n");
+}
+
 TEST_F(CommonFiles, ItemReaderDecodesTheCodePage) {
     put("STPfad.ini", "C:\\Spiele\\D\xfc\x80\r\n0\r\n0\r\n");
     auto reader = common::ItemReader::open(path("STPfad.ini"));

@@ -336,3 +336,32 @@ TEST_F(ServerstartTest, Server2FromTheLastSettingsIsNotRefusedWhileItsArrowShows
     EXPECT_EQ(fake.processes.size(), 1u);
     EXPECT_TRUE(fake.msgBoxes.empty());
 }
+
+// ---------------------------------------------------------------- Antwort
+
+TEST_F(ServerstartTest, HoardCountSurvivesAFailedStartOfTheOtherServer) {
+    Vantor& v = offen();
+    v.Spieletyp.Text = "Hoard";
+    fake.windows.insert("Descent 3");
+    fake.answerInputBox("7");
+    starte(v, 1);
+    // Within the 15 s a named configuration that cannot be read is chosen.
+    v.Configname.Text = gameRoot / "fehlt.CFG";
+    fake.answerMsgBox(platform::vbOK, "fehlt.CFG");
+    v.Server2start_Click();
+    loop.advance(15000);
+    EXPECT_EQ(fake.typedTexts(), std::vector<std::string>{"$mincount 7\r"});
+}
+
+TEST_F(ServerstartTest, ServerThatDidNotStartGetsNoOrbCount) {
+    Vantor& v = offen();
+    v.Spieletyp.Text = "Hoard";
+    fake.windows.insert("Descent 3");  // another server's window
+    fake.shellSucceeds = false;
+    fake.answerInputBox("5");
+    fake.answerMsgBox(platform::vbOK, "konnte nicht gestartet werden");
+    starte(v, 1);
+    EXPECT_FALSE(loop.isRunning(v.Hortsetzten));
+    loop.advance(30000);
+    EXPECT_TRUE(fake.keys.empty());
+}

@@ -260,3 +260,29 @@ TEST_P(FehlenderTempordner, DecidesWhatThePollWatches) {
 
 INSTANTIATE_TEST_SUITE_P(Answers, FehlenderTempordner,
                          ::testing::Values(int{platform::vbOK}, int{platform::vbCancel}));
+
+TEST_F(StatusTest, Cachl_JoinsAListedNameAsItStands) {
+    // On this system a backslash is part of a file name, not a folder.
+    testing_support::makeDirs(cache("sub"));
+    testing_support::writeBytes(cache("sub/keep.txt"), "bleibt");
+    testing_support::writeBytes(cache("sub\\keep.txt"), "x");
+    Vantor& v = lade();
+    fake.answerMsgBox(platform::vbOK, "geleert");
+    v.Cachl_Click();
+    EXPECT_FALSE(testing_support::fileExists(cache("sub\\keep.txt")));
+    EXPECT_EQ(testing_support::readBytes(cache("sub/keep.txt")), "bleibt");
+}
+
+TEST_F(StatusTest, Cache2_ClearsTheWatchedFolderNotOneOnlyTypedIntoThePresets) {
+    dateien(tempordner2, 2);
+    const std::string anderer = gameRoot / "Wichtig";
+    testing_support::makeDirs(anderer);
+    testing_support::writeBytes(anderer + "/wichtig.txt", "x");
+    Vantor& v = lade();
+    v.Tempordners2.Text = anderer;  // typed, then the presets were cancelled
+    fake.answerMsgBox(platform::vbOK, "geleert");
+    v.Cache2_Click();
+    EXPECT_TRUE(testing_support::fileExists(anderer + "/wichtig.txt"));
+    EXPECT_FALSE(testing_support::fileExists(temp2("d0.tmp")));
+    EXPECT_FALSE(testing_support::fileExists(temp2("d1.tmp")));
+}

@@ -301,3 +301,31 @@ TEST_F(VantorVoreinstellungenTest, UnwritableServertoolIniIsReported) {
     EXPECT_EQ(testing_support::readBytes(game("Schiffe.mps")), "\r\n");
     EXPECT_TRUE(offen(v));
 }
+
+// The presets can be opened while the first-run panel asks for the game folder.
+class PresetsDuringFirstRun : public VantorTest {};
+
+TEST_F(PresetsDuringFirstRun, ClosingThemKeepsTheMainAreaOutOfUse) {
+    Vantor& v = lade();
+    ASSERT_TRUE(v.Pfadeinstellung.Visible());
+    v.Opm1a_Click();
+    v.Vorabbruch_Click();
+    EXPECT_FALSE(v.VorstellFrame.Visible());
+    EXPECT_FALSE(v.Hauptprog.Enabled());
+    EXPECT_TRUE(v.M1.Enabled());
+    EXPECT_TRUE(v.Pfadeinstellung.Visible());
+}
+
+TEST_F(PresetsDuringFirstRun, SavingWritesNoShipFileWithoutAGameFolder) {
+    ASSERT_FALSE(testing_support::fileExists("/Schiffe.mps"));
+    Vantor& v = lade();
+    v.Opm1a_Click();
+    fake.answerMsgBox(platform::vbOK, "kein Spielordner");
+    v.VorOK_Click();
+    EXPECT_FALSE(testing_support::fileExists("/Schiffe.mps"));
+    EXPECT_EQ(fake.msgBoxes.at(0).flags, platform::vbCritical);
+    EXPECT_EQ(fake.msgBoxes.at(0).title, "Talvir");
+    // The presets themselves are kept; the panel stays open.
+    EXPECT_TRUE(testing_support::fileExists(prog("Servertool.ini")));
+    EXPECT_TRUE(v.VorstellFrame.Visible());
+}
