@@ -7,7 +7,7 @@ packages=(
   build-essential cmake
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libxdo-dev
-  xvfb openbox xdotool x11-utils imagemagick fonts-dejavu-core
+  xvfb openbox xdotool x11-utils fonts-dejavu-core fonts-liberation2 xdg-utils
 )
 
 missing=()

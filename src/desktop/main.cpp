@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
                      "(DISPLAY ist nicht gesetzt oder nicht erreichbar).\n");
         return 1;
     }
+    // Window activation and typing work through X11: on a Wayland session
+    // the windows must still be X11 windows.
+    qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     // The program ends when its windows say so (End) or when none is left.
     app.setQuitOnLastWindowClosed(false);

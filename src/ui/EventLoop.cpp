@@ -15,9 +15,19 @@ void EventLoop::dispatch(const std::function<void()>& procedure) {
         --depth_;
         throw;
     } catch (...) {
+        if (!unhandledError) {
+            --depth_;
+            throw;
+        }
+        // The error's message box is still part of the failed procedure:
+        // no tick may type into a server while it waits.
+        try {
+            unhandledError(std::current_exception());
+        } catch (...) {
+            --depth_;
+            throw;
+        }
         --depth_;
-        if (!unhandledError) throw;
-        unhandledError(std::current_exception());
         if (depth_ > 0) return;
         finishOutermost();
         return;

@@ -256,3 +256,31 @@ TEST_F(Controls, CommonDialogPropertiesPersistAndCancelIsReported) {
 }
 
 }  // namespace
+
+namespace {
+
+struct FailingForm : ui::Form {
+    explicit FailingForm(ui::Program& p) : ui::Form(p, "FailingForm") {
+        Tick.Tick = [this] { ++ticks; };
+    }
+    ui::Timer Tick{this, "Tick", 50, true};
+    int ticks = 0;
+};
+
+TEST(EventLoopErrors, NoTickRunsWhileTheErrorIsShown) {
+    fakes::FakePlatform fake;
+    ui::ManualLoop loop;
+    testing_support::TempDir dir;
+    ui::Program program{fake.services(), loop, dir.path()};
+    FailingForm& f = program.load<FailingForm>();
+    int ticksWhileShown = -1;
+    loop.unhandledError = [&](std::exception_ptr) {
+        loop.advance(500);  // the user reads the message for a while
+        ticksWhileShown = f.ticks;
+    };
+    loop.dispatch([] { throw ui::RuntimeError(5, "kaputt"); });
+    EXPECT_EQ(ticksWhileShown, 0);
+    EXPECT_EQ(f.ticks, 1) << "the held tick comes once, after the message";
+}
+
+}  // namespace
