@@ -4,6 +4,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include "desktop/X11Windows.h"
@@ -15,8 +16,10 @@ extern "C" {
 namespace desktop {
 namespace {
 
-// How long activation waits for the window manager to report the window active.
-constexpr int kActivateWaitMs = 1000;
+// How long activation waits for the window manager to report the window
+// active; generous, as a loaded machine may take its time. A title that no
+// window has is known at once, without this wait.
+constexpr int kActivateWaitMs = 2000;
 
 std::optional<std::vector<char32_t>> decodeUtf8(const std::string& text) {
     std::vector<char32_t> result;
@@ -166,6 +169,13 @@ bool X11Console::placeKeys(std::vector<Key>& keys) {
     return true;
 }
 
+bool X11Console::capsLock() const { return (xdo_get_input_state(xdo_) & LockMask) != 0; }
+
+void X11Console::toggleCapsLock() {
+    xdo_send_keysequence_window(xdo_, CURRENTWINDOW, "Caps_Lock", 0);
+    XSync(dpy_, False);
+}
+
 bool X11Console::SendKeys(const std::string& text, bool wait) {
     if (!dpy_ || !xdo_) return false;
     const auto codepoints = decodeUtf8(text);
@@ -179,6 +189,16 @@ bool X11Console::SendKeys(const std::string& text, bool wait) {
     x11::IgnoreErrors guard(dpy_);
     if (!placeKeys(keys)) return false;
 
+    // Keys arrive as given: Caps Lock would turn "quit" into "QUIT", a held
+    // Ctrl or Alt would make shortcuts of them. The user's state comes back
+    // afterwards.
+    charcodemap_t* held = nullptr;
+    int heldCount = 0;
+    const bool capsLocked = capsLock();
+    xdo_get_active_modifiers(xdo_, &held, &heldCount);
+    xdo_clear_active_modifiers(xdo_, CURRENTWINDOW, held, heldCount);
+    if (capsLock()) toggleCapsLock();
+
     for (const Key& key : keys) {
         charcodemap_t press{};
         press.code = key.code;
@@ -188,6 +208,10 @@ bool X11Console::SendKeys(const std::string& text, bool wait) {
         xdo_send_keysequence_window_list_do(xdo_, CURRENTWINDOW, &press, 1, True, &modifiers, 0);
         xdo_send_keysequence_window_list_do(xdo_, CURRENTWINDOW, &press, 1, False, &modifiers, 0);
     }
+    xdo_set_active_modifiers(xdo_, CURRENTWINDOW, held, heldCount);
+    std::free(held);
+    // Caps Lock is no held key, and libxdo does not bring it back.
+    if (capsLocked && !capsLock()) toggleCapsLock();
     if (wait)
         XSync(dpy_, False);
     else

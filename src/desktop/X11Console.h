@@ -38,6 +38,8 @@ private:
         bool shifted;
     };
     bool placeKeys(std::vector<Key>& keys);
+    bool capsLock() const;
+    void toggleCapsLock();
 
     _XDisplay* dpy_ = nullptr;
     xdo* xdo_ = nullptr;

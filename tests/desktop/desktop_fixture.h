@@ -12,9 +12,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -110,6 +115,8 @@ protected:
         previousFolder_ = fs::current_path();
         fs::current_path(gameFolder);
         view.lastWindowGone = [] {};
+        QObject::connect(&dialogWatch_, &QTimer::timeout, [this] { watchDialogs(); });
+        dialogWatch_.start(100);
     }
 
     ~DesktopProgram() override {
@@ -118,10 +125,17 @@ protected:
         for (const StandinRun& run : runs())
             if (!processGone(run.pid)) {
                 kill(run.pid, SIGTERM);
-                EXPECT_TRUE(waitUntil([&] { return processGone(run.pid); }, 5000));
+                EXPECT_TRUE(waitUntil([&] { return processGone(run.pid); }, 20000));
             }
         fs::current_path(previousFolder_);
+        EXPECT_TRUE(answers_.empty()) << answers_.size() << " announced dialog(s) never showed";
     }
+
+    // Announces a modal dialog the test expects, with what the user does in
+    // it. Dialogs get the announced answers in order; any other dialog fails
+    // the test and is closed, so the test goes on instead of waiting for a
+    // user who never comes.
+    void expectDialog(std::function<void(QWidget*)> answer) { answers_.push_back(std::move(answer)); }
 
     std::string prog(const std::string& file) const { return programDir / file; }
     std::string game(const std::string& rel) const { return gameFolder + "/" + rel; }
@@ -194,7 +208,33 @@ protected:
     desktop::QtView view{program};
 
 private:
+    static std::string describe(QWidget* dialog) {
+        QString text = dialog->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(dialog)) text += " | " + box->text();
+        if (auto* input = qobject_cast<QInputDialog*>(dialog)) text += " | " + input->labelText();
+        return text.toStdString();
+    }
+
+    void watchDialogs() {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog == answering_) return;
+        if (!answers_.empty()) {
+            const auto answer = std::move(answers_.front());
+            answers_.pop_front();
+            answering_ = dialog;
+            answer(dialog);
+            answering_ = nullptr;
+            return;
+        }
+        ADD_FAILURE() << "unexpected dialog: " << describe(dialog);
+        if (auto* d = qobject_cast<QDialog*>(dialog)) d->reject();
+        else dialog->close();
+    }
+
     fs::path previousFolder_;
+    std::deque<std::function<void(QWidget*)>> answers_;
+    QWidget* answering_ = nullptr;
+    QTimer dialogWatch_;
 };
 
 }  // namespace desktop_test

@@ -2,6 +2,8 @@
 // the real services: the stand-in server gets the command line, the status
 // strip follows it while it runs and after it ends, and a Hoard start types
 // the orb count into its console.
+#include <gtest/gtest-spi.h>
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QInputDialog>
@@ -9,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "common/ConsoleCommand.h"
 #include "desktop_fixture.h"
@@ -117,21 +118,17 @@ TEST_F(ServerstartDesktop, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
     EXPECT_TRUE(widget<QPushButton>(v, "Server1start")->isEnabled());
 }
 
-// Answers the orb-count question the next times it shows, one answer each,
-// typed into the real input box and confirmed with Enter.
-void answerOrbQuestion(std::vector<QString> answers, std::vector<QString>* prompts) {
-    QTimer::singleShot(20, [answers, prompts]() mutable {
-        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return answerOrbQuestion(answers, prompts);  // not up yet
-        prompts->push_back(dialog->windowTitle() + " | " + dialog->labelText() + " | " +
-                           dialog->textValue());
-        auto* line = dialog->findChild<QLineEdit*>();
-        QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(line, answers.front());
-        answers.erase(answers.begin());
-        QTest::keyClick(line, Qt::Key_Return);
-        if (!answers.empty()) answerOrbQuestion(answers, prompts);
-    });
+// The user types the answer to the orb-count question into the real input
+// box and confirms it with Enter; the box's title, question and proposal are
+// kept.
+void answerOrbQuestion(QWidget* shown, const QString& answer, std::vector<QString>* prompts) {
+    auto* dialog = qobject_cast<QInputDialog*>(shown);
+    ASSERT_NE(dialog, nullptr);
+    prompts->push_back(dialog->windowTitle() + " | " + dialog->labelText() + " | " + dialog->textValue());
+    auto* line = dialog->findChild<QLineEdit*>();
+    QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(line, answer);
+    QTest::keyClick(line, Qt::Key_Return);
 }
 
 TEST_F(ServerstartDesktop, HoardStartTypesTheOrbCountIntoTheServer) {
@@ -140,7 +137,8 @@ TEST_F(ServerstartDesktop, HoardStartTypesTheOrbCountIntoTheServer) {
 
     // 13 is more than the game allows: the question comes again.
     std::vector<QString> prompts;
-    answerOrbQuestion({"13", "7"}, &prompts);
+    for (const QString answer : {"13", "7"})
+        expectDialog([answer, &prompts](QWidget* w) { answerOrbQuestion(w, answer, &prompts); });
     startServer1(v);
     const QString question =
         "Hortspiel... | Wieviele Hortkugeln sollen die Spieler zum ablegen benötigen ? Du kannst "
@@ -157,6 +155,23 @@ TEST_F(ServerstartDesktop, HoardStartTypesTheOrbCountIntoTheServer) {
     ASSERT_TRUE(loop.tickNow(v.Hortsetzten));
     EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{"$mincount 7"});
     EXPECT_FALSE(loop.isRunning(v.Hortsetzten));  // once per start
+}
+
+// A dialog the test did not announce fails it and is closed, where it would
+// otherwise wait for a user until the test run's time is up.
+TEST_F(ServerstartDesktop, UnannouncedDialogFailsTheTestAndIsClosed) {
+    ::testing::TestPartResultArray failures;
+    int answer = 0;
+    {
+        ::testing::ScopedFakeTestPartResultReporter reporter(
+            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+        answer = dialogs.MsgBox("Nicht angekündigt", platform::vbOKCancel, "Frage");
+    }
+    EXPECT_EQ(answer, platform::vbCancel);
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_NE(std::string(failures.GetTestPartResult(0).message()).find("Frage | Nicht angekündigt"),
+              std::string::npos)
+        << failures.GetTestPartResult(0).message();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -48,7 +49,7 @@ public:
         Eingabe.Move(120, 600, 3000, 285);
         Eingabe.KeyPress = [this](int& k) {
             tasten.push_back(k);
-            if (k == 'x') k = 0;
+            if (k == 'x' || k == 0xB4) k = 0;  // as a filter of special characters
         };
         Eingabe.Change = [this] { ++änderungen; };
         Mehrzeilig.MultiLine = true;
@@ -287,6 +288,38 @@ TEST_F(ViewTest, UmlautsTypedAmongOtherKeysArriveAsTheirAnsiCodes) {
     typeText(find<QLineEdit>("Eingabe"), QStringLiteral("Grüße"));
     EXPECT_EQ(window->tasten, (std::vector<int>{'G', 'r', 0xFC, 0xDF, 'e'}));
     EXPECT_EQ(window->Eingabe.Text(), "Grüße");
+}
+
+// A dead key or an input method hands over the composed text in one event.
+TEST_F(ViewTest, ComposedTextGoesThroughKeyPressCharacterByCharacter) {
+    auto* edit = find<QLineEdit>("Eingabe");
+    edit->setFocus();
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("´éΩ"));
+    QCoreApplication::sendEvent(edit, &composed);
+    EXPECT_EQ(window->tasten, (std::vector<int>{0xB4, 0xE9}));  // Ω is not in the code page
+    EXPECT_EQ(window->Eingabe.Text(), "é");
+    EXPECT_EQ(edit->text(), QStringLiteral("é"));
+    EXPECT_EQ(window->änderungen, 1);
+}
+
+// While a composition is under way the widget shows it, and the text box
+// gets nothing until it is committed.
+TEST_F(ViewTest, CompositionUnderWayStaysInTheWidget) {
+    auto* edit = find<QLineEdit>("Eingabe");
+    edit->setFocus();
+    QInputMethodEvent pending(QStringLiteral("´"), {});
+    QCoreApplication::sendEvent(edit, &pending);
+    EXPECT_TRUE(window->tasten.empty());
+    EXPECT_EQ(window->Eingabe.Text(), "");
+
+    // Committed together with the start of the next composition.
+    QInputMethodEvent next(QStringLiteral("`"), {});
+    next.setCommitString(QStringLiteral("a"));
+    QCoreApplication::sendEvent(edit, &next);
+    EXPECT_EQ(window->tasten, std::vector<int>{'a'});
+    EXPECT_EQ(window->Eingabe.Text(), "a");
+    EXPECT_EQ(edit->text(), QStringLiteral("a"));
 }
 
 TEST_F(ViewTest, OptionButtonsFollowTheControlsNotQt) {

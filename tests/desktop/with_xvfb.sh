@@ -52,9 +52,21 @@ cleanup() {
   wait 2>/dev/null
   rm -rf "$session"
 }
+child=""
+# Ended from outside (ctest's timeout, Ctrl+C, a closed terminal): the test
+# gets the signal first, then the session goes as after a normal end.
+on_signal() {
+  local signal=$1 status=$2
+  trap - INT TERM HUP
+  # A command started in the background ignores SIGINT: it gets TERM then.
+  [ "$signal" = INT ] && signal=TERM
+  [ -n "$child" ] && kill -"$signal" "$child" 2>/dev/null
+  exit "$status"
+}
 trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+trap 'on_signal INT 130' INT
+trap 'on_signal TERM 143' TERM
+trap 'on_signal HUP 129' HUP
 
 export VANTOR_XVFB_SESSION="$session"
 mkdir -m 700 "$session/runtime"
@@ -92,6 +104,11 @@ if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; the
   exit 1
 fi
 
-"$@"
+# In the background, so that a signal to this script is handled at once
+# rather than after the test.
+"$@" &
+child=$!
+wait "$child"
 status=$?
+child=""
 exit "$status"

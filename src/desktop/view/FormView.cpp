@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -301,7 +302,7 @@ QWidget* FormView::makeWidget(ui::Control& c, QWidget* parent) {
             auto* lw = new QListWidget(parent);
             lw->setSelectionMode(QAbstractItemView::SingleSelection);
             connect(lw, &QListWidget::itemSelectionChanged, this, [this, &list, lw] {
-                if (updating_) return;
+                if (updating_ || detached_) return;
                 const auto rows = lw->selectionModel()->selectedRows();
                 if (rows.isEmpty()) return;
                 const int row = rows.first().row();
@@ -755,9 +756,34 @@ bool FormView::textKeyPress(ui::TextBox& box, QWidget* w, QKeyEvent* event) {
             }
         }
     }
+    typeCodes(box, w, codes);
+    return true;
+}
+
+// Dead keys and input methods hand over composed text without a key event of
+// its own; it goes through KeyPress like typed keys, or KeyPress could be got
+// round with ´ or `. A composition still under way is the widget's to show.
+bool FormView::textInputMethod(ui::TextBox& box, QWidget* w, QInputMethodEvent* event) {
+    const QString committed = event->commitString();
+    if (committed.isEmpty()) return false;
+    std::vector<int> codes;
+    for (QChar ch : committed) {
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F) continue;
+        const int code = ansiCode(ch);
+        if (code >= 0) codes.push_back(code);
+    }
+    if (!typeCodes(box, w, codes)) return true;
+    if (event->preeditString().isEmpty()) return true;
+    event->setCommitString(QString());  // the rest is a new composition
+    return false;
+}
+
+// The codes go to the text box one by one, as typed; false when the window
+// went away during one of them.
+bool FormView::typeCodes(ui::TextBox& box, QWidget* w, const std::vector<int>& codes) {
     takeSelection(box, w);
     for (int code : codes)
-        if (!run([&] { box.userKey(code); })) return true;
+        if (!run([&] { box.userKey(code); })) return false;
     showText(box, w);
     return true;
 }
@@ -840,6 +866,8 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
     if (c.kind() == Kind::TextBox) {
         auto& box = as<ui::TextBox>(c);
         if (event->type() == QEvent::KeyPress) return textKeyPress(box, w, static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::InputMethod)
+            return textInputMethod(box, w, static_cast<QInputMethodEvent*>(event));
         if (event->type() == QEvent::KeyRelease) {
             auto* key = static_cast<QKeyEvent*>(event);
             const int code = keyCode(key->key());

@@ -11,12 +11,14 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "ui/Control.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
 class QAction;
+class QInputMethodEvent;
 class QKeyEvent;
 class QMenu;
 class QMenuBar;
@@ -66,6 +68,8 @@ private:
 
     // Text boxes.
     bool textKeyPress(ui::TextBox& box, QWidget* w, QKeyEvent* event);
+    bool textInputMethod(ui::TextBox& box, QWidget* w, QInputMethodEvent* event);
+    bool typeCodes(ui::TextBox& box, QWidget* w, const std::vector<int>& codes);
     void textEditedInWidget(ui::TextBox& box, QWidget* w);
     void showText(ui::TextBox& box, QWidget* w);
     void showSelection(ui::TextBox& box, QWidget* w);
