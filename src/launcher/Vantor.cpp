@@ -320,6 +320,7 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     verbindeStatus();
     verbindeVoreinstellungen();
     verbindeMenues();
+    verbindeEnde();
 }
 
 void Vantor::PanelSchliessen(ui::Frame& panel) {

@@ -330,6 +330,10 @@ public:
     // ================================================= menus (Vantor_menues.cpp)
     void Ka_Click();
 
+    // ================================================= program end (Vantor_ende.cpp)
+    void endm1d_Click();
+    void Form_Unload(int& Cancel) override;
+
 private:
     // Wiring of each area's events, called by the constructor.
     void verbindeLaden();
@@ -340,6 +344,7 @@ private:
     void verbindeStatus();
     void verbindeVoreinstellungen();
     void verbindeMenues();
+    void verbindeEnde();
 
     // The first-run branch of the load: the game-folder panel over the
     // disabled main area.
@@ -349,4 +354,7 @@ private:
     void ServertoolLesen();
     void STSLesen();
     void ModLesen();
+
+    // Saves Letztes.ini, empties pack.cfg and ends the program.
+    [[noreturn]] void Beenden();
 };

@@ -6,6 +6,7 @@
 #include "common/MessageBox.h"
 #include "common/Numbers.h"
 #include "console/Kommunicator.h"
+#include "launcher/Counterfenster.h"
 #include "launcher/Serverkonfiguration.h"
 #include "launcher/Vantor.h"
 
@@ -66,7 +67,7 @@ void Vantor::Serverstart(int server) {
         Hortsetzten.Enabled = true;
     }
 
-    // With VSAutoend ticked the countdown window opens here, once it exists.
+    if (VSAutoend.Value() == 1) program().load<Counterfenster>();
     PanelSchliessen(Startserver);
 
     // Ticked gives the slot's minimized style; a grayed box (only a hand-

@@ -1,0 +1,45 @@
+// The main window's two ways to end the tool: the menu item and closing the
+// window. Both keep the first page's values for the next start and take the
+// level-pack queue with them.
+#include <filesystem>
+#include <fstream>
+
+#include "common/Paths.h"
+#include "console/Kommunicator.h"
+#include "launcher/Vantor.h"
+
+namespace {
+
+// Deleted and made anew, empty. A queue that is not there, or that cannot be
+// deleted, stays as it is; the tool ends either way without a word.
+void packlisteLeeren(const std::string& programmordner) {
+    const std::string datei = common::pfad(programmordner, "pack.cfg");
+    std::error_code ec;
+    if (!std::filesystem::remove(datei, ec)) return;
+    std::ofstream neu(datei, std::ios::binary);
+}
+
+}  // namespace
+
+void Vantor::verbindeEnde() {
+    endm1d.Click = [this] { endm1d_Click(); };
+}
+
+// The communicator is closed properly first, so that its own closing steps
+// run; every other window just goes with the program.
+void Vantor::endm1d_Click() {
+    program().unload<Kommunicator>();
+    Beenden();
+}
+
+// The close cannot be refused, and no other window's unload runs: the tool
+// ends in here.
+void Vantor::Form_Unload(int& Cancel) { Beenden(); }
+
+// Letztes.ini that cannot be written has told the user why; the tool still
+// ends, as the user asked.
+void Vantor::Beenden() {
+    LetztesSpeichern();
+    packlisteLeeren(program().Path());
+    program().End();
+}
