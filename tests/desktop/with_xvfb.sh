@@ -72,37 +72,54 @@ export VANTOR_XVFB_SESSION="$session"
 mkdir -m 700 "$session/runtime"
 export XDG_RUNTIME_DIR="$session/runtime"
 
-# Xvfb writes the display number it took to the given descriptor once it
-# accepts connections.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$session/display" \
-  >"$session/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 1 200); do
-  if [ -s "$session/display" ] && grep -q . "$session/display"; then break; fi
-  if ! kill -0 "$xvfb_pid" 2>/dev/null; then break; fi
-  sleep 0.05
-done
-display=$(head -n1 "$session/display" 2>/dev/null)
-if [ -z "$display" ]; then
-  echo "with_xvfb.sh: Xvfb did not start" >&2
-  cat "$session/xvfb.log" >&2
-  exit 1
-fi
-export DISPLAY=":$display"
+# Starts Xvfb and openbox; false when either did not come up. Xvfb writes the
+# display number it took to the given descriptor once it accepts connections;
+# the window manager is ready once it announces itself on the root window.
+start_session() {
+  : >"$session/display"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$session/display" \
+    >"$session/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 200); do
+    if [ -s "$session/display" ] && grep -q . "$session/display"; then break; fi
+    if ! kill -0 "$xvfb_pid" 2>/dev/null; then break; fi
+    sleep 0.05
+  done
+  display=$(head -n1 "$session/display" 2>/dev/null)
+  if [ -z "$display" ]; then
+    echo "with_xvfb.sh: Xvfb did not start" >&2
+    cat "$session/xvfb.log" >&2
+    return 1
+  fi
+  export DISPLAY=":$display"
 
-openbox >"$session/openbox.log" 2>&1 &
-openbox_pid=$!
-# The window manager is ready once it announces itself on the root window.
-for _ in $(seq 1 200); do
-  if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then break; fi
-  if ! kill -0 "$openbox_pid" 2>/dev/null; then break; fi
-  sleep 0.05
-done
-if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-  echo "with_xvfb.sh: openbox did not start" >&2
+  openbox >"$session/openbox.log" 2>&1 &
+  openbox_pid=$!
+  for _ in $(seq 1 200); do
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then return 0; fi
+    if ! kill -0 "$openbox_pid" 2>/dev/null; then break; fi
+    sleep 0.05
+  done
+  echo "with_xvfb.sh: openbox did not start on $DISPLAY" >&2
   cat "$session/openbox.log" >&2
-  exit 1
-fi
+  return 1
+}
+
+# Another X server starting or ending at the same moment can take the
+# display away from under a fresh one: such a start is tried again.
+started=""
+for attempt in 1 2 3; do
+  if start_session; then
+    started=1
+    break
+  fi
+  [ -n "$openbox_pid" ] && stop_pids "$openbox_pid"
+  [ -n "$xvfb_pid" ] && stop_pids "$xvfb_pid"
+  openbox_pid=""
+  xvfb_pid=""
+  echo "with_xvfb.sh: starting the X session again (attempt $attempt failed)" >&2
+done
+[ -n "$started" ] || exit 1
 
 # In the background, so that a signal to this script is handled at once
 # rather than after the test.
