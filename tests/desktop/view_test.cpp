@@ -540,3 +540,17 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+// A check box or option button on a coloured window keeps the colours the
+// window gives it, so its caption stays readable.
+TEST_F(ViewTest, CheckAndOptionButtonsShowTheirBackColor) {
+    window->OptionA.BackColor = 0x800000;  // dark blue (&HBBGGRR)
+    window->OptionA.ForeColor = 0xC0FFFF;
+    window->Haken.BackColor = 0x800000;
+    for (const char* name : {"OptionA", "Haken"}) {
+        QWidget* w = find<QWidget>(name);
+        const QImage img = w->grab().toImage();
+        const QColor corner = img.pixelColor(img.width() - 2, img.height() / 2);
+        EXPECT_EQ(corner, QColor(0, 0, 0x80)) << name;
+    }
+}

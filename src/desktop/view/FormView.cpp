@@ -531,6 +531,14 @@ void FormView::applyColours(ui::Control& c, QWidget* w) {
             setColour(pal, QPalette::Button, back, false);
             fill = false;
             break;
+        case Kind::CheckBox:
+        case Kind::OptionButton:
+            // A button fills its background from the Button role, not Window.
+            setColour(pal, QPalette::WindowText, fore, true);
+            setColour(pal, QPalette::ButtonText, fore, true);
+            setColour(pal, QPalette::Window, back, false);
+            setColour(pal, QPalette::Button, back, false);
+            break;
         case Kind::Label:
             fill = as<ui::Label>(c).BackStyle() == 1;
             [[fallthrough]];
