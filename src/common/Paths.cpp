@@ -1,11 +1,67 @@
 #include "common/Paths.h"
 
+#include <algorithm>
+#include <filesystem>
+
 namespace common {
 
 std::string pfad(std::string_view base, std::string_view rel, char sep) {
     std::string path(base);
     path += sep;
     for (char c : rel) path += (c == '\\' || c == '/') ? sep : c;
+    return path;
+}
+
+namespace {
+
+bool gleichOhneGross(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               // ASCII only: the game's own names are, and the lookup must
+               // not depend on the user's locale.
+               auto klein = [](unsigned char c) {
+                   return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+               };
+               return klein(x) == klein(y);
+           });
+}
+
+}  // namespace
+
+std::optional<std::string> eintragImOrdner(const std::string& ordner, std::string_view name) {
+    namespace fs = std::filesystem;
+    if (name.empty() || name == "." || name == "..") return std::string(name);
+    std::error_code ec;
+    const fs::path genau = fs::path(ordner) / fs::path(std::string(name));
+    if (fs::symlink_status(genau, ec).type() != fs::file_type::not_found && !ec)
+        return std::string(name);
+    std::optional<std::string> gefunden;
+    fs::directory_iterator it(fs::path(ordner), ec);
+    if (ec) return std::nullopt;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) break;
+        std::string eintrag = it->path().filename().string();
+        if (gleichOhneGross(eintrag, name) && (!gefunden || eintrag < *gefunden))
+            gefunden = std::move(eintrag);
+    }
+    return gefunden;
+}
+
+std::string pfadImSpielordner(std::string_view base, std::string_view rel) {
+    std::string path(base);
+    bool gefunden = true;
+    std::size_t start = 0;
+    while (start <= rel.size()) {
+        std::size_t ende = rel.find_first_of("\\/", start);
+        if (ende == std::string_view::npos) ende = rel.size();
+        const std::string_view teil = rel.substr(start, ende - start);
+        std::optional<std::string> echt;
+        if (gefunden && !teil.empty()) echt = eintragImOrdner(path.empty() ? "/" : path, teil);
+        gefunden = gefunden && (teil.empty() || echt.has_value());
+        path += kPathSep;
+        path += echt ? *echt : std::string(teil);
+        start = ende + 1;
+    }
     return path;
 }
 

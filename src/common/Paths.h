@@ -2,6 +2,7 @@
 // the platform's separator, without normalising.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,16 @@ constexpr char kPathSep = '/';
 // are written as `sep`. pfad("/g", "custom\\cache") is "/g/custom/cache".
 // A base that already ends in a separator still gets one more.
 std::string pfad(std::string_view base, std::string_view rel, char sep = kPathSep);
+
+// The real name of the entry of `ordner` called `name` in any case: the exact
+// name when it exists, otherwise the first of the differently cased ones in
+// byte order. Nothing when the folder holds no such entry or cannot be read.
+std::optional<std::string> eintragImOrdner(const std::string& ordner, std::string_view name);
+
+// pfad(base, rel), with every component of rel written as the existing entry
+// that answers to it regardless of case: the game's folders and files come in
+// any case ("Missions" finds "missions"). From the first component that has
+// no entry on, the rest stays as written, so a missing file keeps its name.
+std::string pfadImSpielordner(std::string_view base, std::string_view rel);
 
 }  // namespace common

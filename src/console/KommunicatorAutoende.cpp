@@ -73,7 +73,7 @@ std::string Kommunicator::packeintragStarten() {
     Line1.Visible = false;
     // Always server 1, in a normal window: whoever started the pack.
     const std::string zeile = common::Kommandozeile(
-        Spielpfad, Packeintrag, common::pfad(Spielpfad, "custom\\cache"), Serverport);
+        Spielpfad, Packeintrag, common::pfadImSpielordner(Spielpfad, "custom\\cache"), Serverport);
     if (!program().platform.processes.Shell(zeile, platform::vbNormalFocus))
         return "Levelpack angehalten: Der Server konnte nicht gestartet werden: " + zeile;
     return {};

@@ -37,8 +37,8 @@ void Vantor::Form_Load() {
     if (!pfad.empty()) Despfad.Text = pfad[0];
     if (pfad.size() < einstellungen::kSTPfadZeilen || Despfad.Text() == "") return Erstlauf();
     try {
-        Cachtest.setPath(common::pfad(Despfad.Text(), "custom\\cache"));
-        Levelboser.setPath(common::pfad(Despfad.Text(), "Missions"));
+        Cachtest.setPath(common::pfadImSpielordner(Despfad.Text(), "custom\\cache"));
+        Levelboser.setPath(common::pfadImSpielordner(Despfad.Text(), "Missions"));
         // Servers are started with bare configuration names, found here.
         std::filesystem::current_path(Despfad.Text());
     } catch (const ui::RuntimeError&) {
@@ -71,7 +71,7 @@ void Vantor::Form_Load() {
     if (Logginname.Text() == "" || Paswort.Text() == "") PXO.Enabled = false;
 
     // Only a file that can be read counts; a folder of that name does not.
-    const std::string gamespy = common::pfad(Despfad.Text(), "Gamespy.cfg");
+    const std::string gamespy = common::pfadImSpielordner(Despfad.Text(), "Gamespy.cfg");
     spypic.Visible = common::readFileBytes(gamespy).has_value();
 }
 

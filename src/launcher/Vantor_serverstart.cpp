@@ -29,7 +29,9 @@ std::string Vantor::Startzeile(int server, const std::string& spielordner,
                                const std::string& config, const std::string& tempordner2,
                                const std::string& port, char sep) {
     const std::string tempdir =
-        server == 1 ? common::pfad(spielordner, "custom\\cache", sep) : tempordner2;
+        server != 1                ? tempordner2
+        : sep == common::kPathSep ? common::pfadImSpielordner(spielordner, "custom\\cache")
+                                  : common::pfad(spielordner, "custom\\cache", sep);
     return common::Kommandozeile(spielordner, config, tempdir, port, sep);
 }
 

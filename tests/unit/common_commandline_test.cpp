@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestFolders.h"
+
 #include <vector>
 
 namespace {
@@ -17,6 +19,47 @@ TEST(Pfad, JoinsWithTheSeparator) {
     EXPECT_EQ(common::pfad("C:\\G", "custom/cache", '\\'), "C:\\G\\custom\\cache");
     EXPECT_EQ(common::pfad("/g/", "fenster.CFG"), "/g//fenster.CFG");
     EXPECT_EQ(common::pfad("", "Schiffe.mps"), "/Schiffe.mps");
+}
+
+struct LookupCase {
+    const char* rel;
+    const char* found;  // below the folder
+};
+
+class PfadImSpielordner : public testing::TestWithParam<LookupCase> {
+protected:
+    PfadImSpielordner() {
+        testing_support::makeDirs(dir / "Custom/CACHE");
+        testing_support::makeDirs(dir / "missions");
+        testing_support::writeBytes(dir / "gamespy.cfg", "");
+        testing_support::writeBytes(dir / "Both.txt", "");
+        testing_support::writeBytes(dir / "both.txt", "");
+        testing_support::writeBytes(dir / "BOTH.TXT", "");
+    }
+    testing_support::TempDir dir;
+};
+
+// Each component finds its entry in any case; an exact name wins over other
+// casings; from a missing component on, the rest stays as written.
+TEST_P(PfadImSpielordner, FindsEntriesRegardlessOfCase) {
+    EXPECT_EQ(common::pfadImSpielordner(dir.path(), GetParam().rel), dir / GetParam().found);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PfadImSpielordner,
+    testing::Values(LookupCase{"custom\\cache", "Custom/CACHE"},
+                    LookupCase{"custom/cache", "Custom/CACHE"},
+                    LookupCase{"Missions", "missions"},
+                    LookupCase{"Gamespy.cfg", "gamespy.cfg"},
+                    LookupCase{"both.txt", "both.txt"},
+                    LookupCase{"bOTH.txt", "BOTH.TXT"},
+                    LookupCase{"Fehlt\\Custom", "Fehlt/Custom"},
+                    LookupCase{"custom\\cache\\Neu.tmp", "Custom/CACHE/Neu.tmp"}));
+
+TEST(PfadImSpielordnerOhneOrdner, KeepsTheNamesOfAFolderThatIsMissing) {
+    EXPECT_EQ(common::pfadImSpielordner("/gibt/es/nicht", "custom\\cache"),
+              "/gibt/es/nicht/custom/cache");
+    EXPECT_EQ(common::eintragImOrdner("/gibt/es/nicht", "x"), std::nullopt);
 }
 
 TEST(Kommandozeile, ServerOneFromTheLastSettings) {

@@ -284,3 +284,22 @@ TEST_F(VantorLadenTest, ServertoolSavedFromThePanelReadsBackTheSame) {
     EXPECT_TRUE(v.Waffen.Selected(35));
     EXPECT_EQ(v.Waffen.SelCount(), 1);
 }
+
+// The native game names its folders in lower case; the load finds them as
+// the game's own names and lists levels in any case.
+TEST_F(VantorLadenTest, GameFolderInLowerCaseLoadsWithItsLevelsAndGamespy) {
+    const std::string klein = programDir / "d3klein";
+    testing_support::makeDirs(klein + "/custom/CACHE");
+    testing_support::makeDirs(klein + "/missions");
+    testing_support::writeBytes(klein + "/missions/LEVEL.MN3", "");
+    testing_support::writeBytes(klein + "/missions/notes.txt", "");
+    testing_support::writeBytes(klein + "/gamespy.cfg", "0\r\n");
+    ersterStart(klein);
+    Vantor& v = lade();
+    EXPECT_FALSE(v.Pfadeinstellung.Visible());
+    EXPECT_EQ(v.Cachtest.Path(), klein + "/custom/CACHE");
+    EXPECT_EQ(v.Levelboser.Path(), klein + "/missions");
+    ASSERT_EQ(v.Levelboser.ListCount(), 1);
+    EXPECT_EQ(v.Levelboser.List(0), "LEVEL.MN3");
+    EXPECT_TRUE(v.spypic.Visible());
+}
