@@ -1,9 +1,15 @@
 #include "desktop/FilesInUse.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace desktop {
@@ -32,11 +38,55 @@ bool anyOpenFile(const std::string& fdFolder, Visit visit) {
     return found;
 }
 
+// Whether one of the process's memory mappings is the file: a loaded module
+// stays in use after its descriptor was closed. Each line of the map names
+// the device as "major:minor" in hex and the inode.
+bool mapsFile(const std::string& mapsPath, const struct stat& target) {
+    std::ifstream maps(mapsPath);
+    for (std::string line; std::getline(maps, line);) {
+        std::istringstream fields(line);
+        std::string range, perms, offset, device;
+        unsigned long long inode = 0;
+        if (!(fields >> range >> perms >> offset >> device >> inode) || inode == 0) continue;
+        if (inode != target.st_ino) continue;
+        const auto colon = device.find(':');
+        if (colon == std::string::npos) continue;
+        const unsigned long major = std::strtoul(device.substr(0, colon).c_str(), nullptr, 16);
+        const unsigned long minor = std::strtoul(device.substr(colon + 1).c_str(), nullptr, 16);
+        if (makedev(major, minor) == target.st_dev) return true;
+    }
+    return false;
+}
+
+bool processRuns(long pid) {
+    if (pid <= 0 || kill(static_cast<pid_t>(pid), 0) != 0) return pid > 0 && errno == EPERM;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pidField, name, state;
+    stat >> pidField >> name >> state;
+    return stat && state != "Z";
+}
+
+// A server's lock in its temporary folder: ".lock" holding "LOCK" and the
+// server's process id.
+bool lockOfRunningProcess(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (path.compare(slash == std::string::npos ? 0 : slash + 1, std::string::npos, ".lock") != 0)
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    std::string text;
+    std::getline(in, text);
+    if (text.compare(0, 4, "LOCK") != 0 || text.size() == 4 ||
+        !std::isdigit(static_cast<unsigned char>(text[4])))
+        return false;
+    return processRuns(std::strtol(text.c_str() + 4, nullptr, 10));
+}
+
 }  // namespace
 
 bool fileInUse(const std::string& path) {
     struct stat target {};
     if (stat(path.c_str(), &target) != 0) return false;
+    if (lockOfRunningProcess(path)) return true;
 
     DIR* proc = opendir("/proc");
     if (!proc) return false;
@@ -45,14 +95,16 @@ bool fileInUse(const std::string& path) {
         const dirent* entry = readdir(proc);
         if (!entry) break;
         if (!isNumber(entry->d_name)) continue;
-        found = anyOpenFile(std::string("/proc/") + entry->d_name + "/fd",
+        const std::string process = std::string("/proc/") + entry->d_name;
+        found = anyOpenFile(process + "/fd",
                             [&](const std::string& fd) {
                                 // stat follows the entry to the open file itself.
                                 struct stat open {};
                                 return stat(fd.c_str(), &open) == 0 &&
                                        open.st_dev == target.st_dev &&
                                        open.st_ino == target.st_ino;
-                            });
+                            }) ||
+                mapsFile(process + "/maps", target);
     }
     closedir(proc);
     return found;

@@ -1,14 +1,19 @@
 // Shared fixture of the desktop tests that run the tool's windows for real:
 // a ui::Program on Qt's loop with the real view and the real Linux/X11
-// services, a program folder and a game folder made for the test, whose
-// `main` is the stand-in dedicated server.
+// services, a program folder and a game folder made for the test that holds
+// the stand-in dedicated server: as `Descent3`, the native build without a
+// window that takes commands through its remote console, or, in the variant
+// for the Windows build, as `main.exe` run through the test's `wine` (first
+// on the PATH), with its console window titled "Descent 3".
 //
 // Other processes take real time, so the tests wait for them with a
 // deadline while Qt's loop runs; they never sleep a fixed time.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -19,6 +24,8 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -63,8 +70,9 @@ struct StandinRun {
     int pid = 0;
     std::vector<std::string> args;  // ARG lines
     std::vector<std::string> cfg;   // CFG lines
-    std::vector<std::string> cmds;  // CMD lines: the typed console lines
+    std::vector<std::string> cmds;  // CMD lines: the console lines taken
     std::vector<std::string> ends;  // END lines
+    std::vector<std::string> rcon;  // RCON... and ERROR lines, kind and text
 };
 
 // The runs in the stand-in's log, in the order they started. Every line after
@@ -88,6 +96,7 @@ inline std::vector<StandinRun> readRuns(const fs::path& log) {
         else if (kind == "CFG") run.cfg.push_back(rest);
         else if (kind == "CMD") run.cmds.push_back(rest);
         else if (kind == "END") run.ends.push_back(rest);
+        else if (kind.starts_with("RCON") || kind == "ERROR") run.rcon.push_back(line);
     }
     return runs;
 }
@@ -101,12 +110,45 @@ inline bool processGone(pid_t pid) {
     return !stat || state == "Z";
 }
 
+// A TCP port on 127.0.0.1 that nothing listens on now, for a stand-in's
+// remote console: tests run side by side, and a port a server closed a
+// connection on stays blocked for a while.
+inline int freePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    int port = 0;
+    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    if (fd >= 0) close(fd);
+    return port;
+}
+
+// Which build of the game the test's game folder holds.
+enum class GameBuild {
+    Native,   // `Descent3`: no window, the remote console
+    Windows,  // `main.exe` through `wine`: the console window
+};
+
 class DesktopProgram : public ::testing::Test {
 protected:
-    DesktopProgram() {
+    explicit DesktopProgram(GameBuild build = GameBuild::Windows) : build_(build) {
+        fs::create_directories(gameFolder + "/custom/cache");
+        fs::create_directories(gameFolder + "/Missions");
         // The real game keeps a placeholder in its cache, which the cache
-        // clearing leaves alone: a stopped server 1 leaves exactly one file.
+        // clearing leaves alone.
         testing_support::writeBytes(gameFolder + "/custom/cache/emptyfile", "");
+        if (build == GameBuild::Native) {
+            fs::create_symlink(STANDIN_SERVER, gameFolder + "/Descent3");
+        } else {
+            fs::create_symlink(STANDIN_SERVER, gameFolder + "/main.exe");
+            previousPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+            setenv("PATH", (std::string(STANDIN_WINE_PATH) + ":" + previousPath_).c_str(), 1);
+        }
+        // Started as `main` the stand-in is the Windows build with its window.
         fs::create_symlink(STANDIN_SERVER, gameFolder + "/main");
         testing_support::writeBytes(gameFolder + "/fenster.CFG",
                                     "[server config file]\r\nPPS=12\r\n");
@@ -128,6 +170,7 @@ protected:
                 EXPECT_TRUE(waitUntil([&] { return processGone(run.pid); }, 20000));
             }
         fs::current_path(previousFolder_);
+        if (build_ == GameBuild::Windows) setenv("PATH", previousPath_.c_str(), 1);
         EXPECT_TRUE(answers_.empty()) << answers_.size() << " announced dialog(s) never showed";
     }
 
@@ -143,20 +186,20 @@ protected:
         testing_support::writeBytes(path, testing_support::crlf(lines));
     }
 
-    // The stand-in writes its log beside the `main` it was called as.
+    // The stand-in writes its log beside the program it was called as.
     fs::path log() const { return game("standin.log"); }
     std::vector<StandinRun> runs() const { return readRuns(log()); }
     // The n-th run (from 1), once it has logged its start whole; an empty
-    // run after the deadline. The stand-in opens its files in the cache only
-    // after it has logged its arguments and configuration.
+    // run after the deadline. The stand-in lays down its files in the cache
+    // only after it has logged its arguments and configuration.
     StandinRun run(std::size_t n) {
         StandinRun found;
         auto logged = [&] {
             const auto all = runs();
             if (all.size() < n) return false;
             found = all[n - 1];
-            const std::string held = "custom/cache/standin" + std::to_string(found.pid) + ".tmp";
-            return fs::exists(game(held)) || !found.ends.empty();
+            const std::string held = "custom/cache/d3c" + std::to_string(found.pid) + ".tmp";
+            return fs::exists(game(held)) || !found.ends.empty() || !found.rcon.empty();
         };
         return waitUntil(logged) ? found : StandinRun{};
     }
@@ -166,10 +209,16 @@ protected:
         return runs().size() >= n ? runs()[n - 1].cmds : std::vector<std::string>{};
     }
     // Waits for the n-th run to be up: it logged itself and its window is the
-    // active one (the starts activate it). False after the deadline.
+    // active one (the starts activate it), or, without a window, its remote
+    // console listens. False after the deadline.
     bool serverUp(std::size_t n) {
-        return run(n).pid != 0 &&
-               waitUntil([&] { return console.IsActive("Descent 3"); });
+        if (run(n).pid == 0) return false;
+        if (build_ == GameBuild::Windows)
+            return waitUntil([&] { return console.IsActive("Descent 3"); });
+        return waitUntil([&] {
+            const auto r = runs()[n - 1].rcon;
+            return std::find(r.begin(), r.end(), "RCON " + std::to_string(consolePort)) != r.end();
+        });
     }
     bool serverGone(std::size_t n) {
         const int pid = run(n).pid;
@@ -195,7 +244,9 @@ protected:
 
     testing_support::TempDir programDir;
     testing_support::TempDir gameRoot;
-    const std::string gameFolder = testing_support::makeGameFolder(gameRoot.path());
+    const std::string gameFolder = gameRoot.path() + "/D3";
+    // The remote console's port for this test's servers.
+    const int consolePort = freePort();
 
     desktop::QtPrinter printer;
     desktop::QtDialogs dialogs{printer};
@@ -231,6 +282,8 @@ private:
         else dialog->close();
     }
 
+    GameBuild build_;
+    std::string previousPath_;
     fs::path previousFolder_;
     std::deque<std::function<void(QWidget*)>> answers_;
     QWidget* answering_ = nullptr;

@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -85,11 +86,14 @@ protected:
     // The stand-in runs once it holds its files in the cache, beside the
     // game's placeholder.
     bool cacheHolds(std::size_t files) {
-        return waitUntil([&] {
-            std::size_t n = 0;
-            for ([[maybe_unused]] const auto& entry : fs::directory_iterator(game("custom/cache"))) ++n;
-            return n == files;
-        });
+        return waitUntil([&] { return fileCount() == files; });
+    }
+    // The files the folder listing shows: hidden ones (.lock) do not count.
+    std::size_t fileCount() {
+        std::size_t n = 0;
+        for (const auto& entry : fs::directory_iterator(game("custom/cache")))
+            n += entry.path().filename().string()[0] != '.';
+        return n;
     }
 };
 
@@ -101,17 +105,41 @@ TEST_F(ServerstartDesktop, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
     EXPECT_EQ(server.args, expectedArgs("fenster.CFG", "2092"));
     // The server read the fenster.CFG the start wrote from the first page.
     EXPECT_NE(std::find(server.cfg.begin(), server.cfg.end(), "Scriptname=Anarchy"), server.cfg.end());
-    ASSERT_TRUE(cacheHolds(3));
+    // The placeholder, the client module and four server modules.
+    ASSERT_TRUE(cacheHolds(6));
 
     EXPECT_TRUE(waitUntil([&] { return label(v, "Label15") == "Ein"; }, kTwoPolls));
     EXPECT_TRUE(widget<QLabel>(v, "Pfeil")->isVisible());
     EXPECT_FALSE(widget<QPushButton>(v, "Server1start")->isEnabled());
 
-    // Ended at its console, it leaves the placeholder alone in the cache.
+    // While it runs, clearing the cache deletes none of its files.
+    expectDialog([](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), "Der Cach ist leer oder ein Server läuft noch!");
+        box->accept();
+    });
+    QTest::mouseClick(widget<QPushButton>(v, "Cachl"), Qt::LeftButton);
+    EXPECT_EQ(fileCount(), 6u);
+
+    // Ended at its console, it leaves its server modules behind, as the
+    // game does; they keep server 1 shown as running until the cache is
+    // cleared.
     ASSERT_TRUE(serverUp(1));
     ASSERT_TRUE(common::sendConsoleCommand(console, "quit"));
     ASSERT_TRUE(serverGone(1));
     EXPECT_EQ(run(1).cmds, std::vector<std::string>{"quit"});
+    ASSERT_TRUE(cacheHolds(5));
+    QTest::qWait(kTwoPolls);
+    EXPECT_EQ(label(v, "Label15"), "Ein");
+
+    expectDialog([](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), "Der Cach wurde geleert !");
+        box->accept();
+    });
+    QTest::mouseClick(widget<QPushButton>(v, "Cachl"), Qt::LeftButton);
     ASSERT_TRUE(cacheHolds(1));
     EXPECT_TRUE(waitUntil([&] { return label(v, "Label15") == "Aus"; }, kTwoPolls));
     EXPECT_FALSE(widget<QLabel>(v, "Pfeil")->isVisible());

@@ -227,8 +227,12 @@ TEST_F(GameFolder, ServerOutlivesItsStarterTakesTypedCommandsAndEndsOnQuit) {
     EXPECT_EQ(linesOf(log(), "CMD"),
               (std::vector<std::string>{"Say Hallo Leute", kEndText, "quit"}));
     EXPECT_EQ(linesOf(log(), "END"), std::vector<std::string>{"quit"});
-    EXPECT_EQ(countTempFiles(), 0u);
-    for (const auto& file : held) EXPECT_FALSE(desktop::fileInUse(file)) << file;
+    // As the game does, it leaves its server modules behind, no longer in use.
+    for (const auto& file : held) {
+        const bool module = file.filename().string().starts_with("d3s");
+        EXPECT_EQ(fs::exists(file), module) << file;
+        EXPECT_FALSE(desktop::fileInUse(file)) << file;
+    }
 }
 
 TEST_F(GameFolder, EveryCharacterIsTypedLiterally) {
