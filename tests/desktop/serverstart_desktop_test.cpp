@@ -88,6 +88,15 @@ protected:
     bool cacheHolds(std::size_t files) {
         return waitUntil([&] { return fileCount() == files; });
     }
+    // A message box with this text, which the user confirms.
+    void expectMessage(const QString& text) {
+        expectDialog([text](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text(), text);
+            box->accept();
+        });
+    }
     // The files the folder listing shows: hidden ones (.lock) do not count.
     std::size_t fileCount() {
         std::size_t n = 0;
@@ -113,12 +122,7 @@ TEST_F(ServerstartDesktop, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
     EXPECT_FALSE(widget<QPushButton>(v, "Server1start")->isEnabled());
 
     // While it runs, clearing the cache deletes none of its files.
-    expectDialog([](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->text(), "Der Cach ist leer oder ein Server läuft noch!");
-        box->accept();
-    });
+    expectMessage("Der Cach ist leer oder ein Server läuft noch!");
     QTest::mouseClick(widget<QPushButton>(v, "Cachl"), Qt::LeftButton);
     EXPECT_EQ(fileCount(), 6u);
 
@@ -133,12 +137,7 @@ TEST_F(ServerstartDesktop, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
     QTest::qWait(kTwoPolls);
     EXPECT_EQ(label(v, "Label15"), "Ein");
 
-    expectDialog([](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->text(), "Der Cach wurde geleert !");
-        box->accept();
-    });
+    expectMessage("Der Cach wurde geleert !");
     QTest::mouseClick(widget<QPushButton>(v, "Cachl"), Qt::LeftButton);
     ASSERT_TRUE(cacheHolds(1));
     EXPECT_TRUE(waitUntil([&] { return label(v, "Label15") == "Aus"; }, kTwoPolls));
