@@ -15,5 +15,8 @@ inline constexpr const char* kVoreinstellungen = "voreinstellungen.png";  // pre
 inline constexpr const char* kKommunicator = "kommunicator.png";      // communicator decoration
 inline constexpr const char* kEditor = "editor.png";                  // editor picture, printed too
 inline constexpr const char* kInfo = "info.png";                      // about box
+inline constexpr const char* kOeffnen = "oeffnen.png";                // editor: open
+inline constexpr const char* kSpeichern = "speichern.png";            // editor: save as
+inline constexpr const char* kDrucken = "drucken.png";                // editor: print
 
 }  // namespace ui::assets

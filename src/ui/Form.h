@@ -45,11 +45,17 @@ public:
     void Hide() { Visible = false; }
 
     virtual void Form_Load() {}
+    // Raised when the window's outer size (Width, Height) changes, and once
+    // when it is first shown.
+    virtual void Form_Resize() {}
     // Set Cancel to non-zero to keep the window open.
     virtual void Form_Unload(int& Cancel) {}
 
     // The user closed the window with its close box.
     void userClose();
+    // The window's outer size became `width` × `height` twips (the user
+    // dragged its border, or the window manager sized it).
+    void userResize(int width, int height);
 
     void setObserver(Observer* observer) { observer_ = observer; }
     Observer* observer() const { return observer_; }
@@ -60,6 +66,7 @@ public:
 private:
     Program& program_;
     Observer* observer_ = nullptr;
+    bool shownOnce_ = false;
 };
 
 }  // namespace ui

@@ -28,6 +28,8 @@ struct TestForm : ui::Form {
         Tick.Tick = [this] { ticks.push_back(loop().busy()); };
     }
     void Form_Load() override { ++loads; }
+    void Form_Resize() override { sizes.emplace_back(Width(), Height()); }
+    std::vector<std::pair<int, int>> sizes;
     void Form_Unload(int& Cancel) override {
         ++unloads;
         Cancel = refuseUnload;
@@ -284,3 +286,21 @@ TEST(EventLoopErrors, NoTickRunsWhileTheErrorIsShown) {
 }
 
 }  // namespace
+
+TEST(FormResize, RaisedOnceAtTheFirstShowAndThenOnlyWhenTheSizeChanges) {
+    fakes::FakePlatform fake;
+    ui::ManualLoop loop;
+    ui::Program program(fake.services(), loop, ".");
+    TestForm& f = program.load<TestForm>();
+    f.Width = 6000;
+    f.Height = 4000;
+    EXPECT_TRUE(f.sizes.empty());
+    f.Show();
+    f.Hide();
+    f.Show();
+    f.userResize(6000, 4000);
+    f.userResize(5000, 4000);
+    f.userResize(5000, 100);
+    using P = std::pair<int, int>;
+    EXPECT_EQ(f.sizes, (std::vector<P>{P{6000, 4000}, P{5000, 4000}, P{5000, 100}}));
+}

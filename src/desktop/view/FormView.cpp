@@ -121,6 +121,7 @@ FormView::FormView(ui::Form& form, QString pictureFolder)
     window_ = win;
     win->setObjectName(qs(form.Name()));
     win->onClose = [this] { run([this] { form_->userClose(); }); };
+    win->installEventFilter(this);  // size changes
     auto* layout = new QVBoxLayout(win);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -644,6 +645,16 @@ void FormView::applyMenu(ui::Menu& menu, const std::string& p) {
     }
 }
 
+// The window tells its outer size, frame included, as the window code
+// measures a window. Sizes it has seen already raise nothing.
+void FormView::reportSize() {
+    const QSize outer = window_->frameGeometry().size();
+    const int width = twips(outer.width());
+    const int height = twips(outer.height());
+    if (width == form_->Width() && height == form_->Height()) return;
+    run([&] { form_->userResize(width, height); });
+}
+
 void FormView::showWindow() {
     if (!shownOnce_) {
         shownOnce_ = true;
@@ -866,6 +877,12 @@ void FormView::listSelectionChanged(ui::ListBox& list) {
 
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
     if (detached_) return false;
+    if (watched == window_) {
+        if ((event->type() == QEvent::Resize || event->type() == QEvent::Show) &&
+            window_->isVisible())
+            reportSize();
+        return false;
+    }
     auto it = controls_.find(watched);
     if (it == controls_.end()) return false;
     ui::Control& c = *it->second;

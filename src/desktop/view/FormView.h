@@ -64,6 +64,7 @@ private:
     void applyColours(ui::Control& control, QWidget* w);
     void applyTabOrder();
     void showWindow();
+    void reportSize();
     QPixmap picture(const std::string& name) const;
 
     // Text boxes.

@@ -129,6 +129,42 @@ std::optional<int> QtDialogs::ShowPrinter(int copies) {
 
 // ------------------------------------------------------------------ printer
 
+namespace {
+
+// A line wider than the page goes on in further lines, broken after a blank
+// where there is one, and indented as far as the line itself is, so nothing
+// is cut off at the page's edge.
+QStringList wrapped(const QString& line, const QFontMetricsF& m, double width) {
+    if (m.horizontalAdvance(line) <= width) return {line};
+    int indentLength = 0;
+    while (indentLength < line.size() && line[indentLength] == QChar(' ')) ++indentLength;
+    QString indent = line.left(indentLength);
+    if (m.horizontalAdvance(indent) > width / 2) indent.clear();
+    QStringList parts;
+    QString rest = line;
+    QString prefix;
+    while (!rest.isEmpty()) {
+        const QString candidate = prefix + rest;
+        if (m.horizontalAdvance(candidate) <= width) {
+            parts << candidate;
+            break;
+        }
+        // The most characters that fit, at least one.
+        int fit = prefix.size() + 1;
+        while (fit < candidate.size() && m.horizontalAdvance(candidate.left(fit + 1)) <= width) ++fit;
+        int cut = fit;
+        const int blank = candidate.lastIndexOf(QChar(' '), fit - 1);
+        if (blank > prefix.size() + indentLength && blank < fit) cut = blank + 1;
+        parts << candidate.left(cut);
+        rest = candidate.mid(cut);
+        prefix = indent;
+        indentLength = 0;
+    }
+    return parts;
+}
+
+}  // namespace
+
 QtPrinter::QtPrinter() : printer_(QPrinter::HighResolution) {}
 
 void QtPrinter::PrintLine(const std::string& text) { ops_.push_back({Op::Line, text}); }
@@ -162,13 +198,15 @@ bool QtPrinter::EndDoc() {
         switch (op.kind) {
             case Op::Line: {
                 const QFontMetricsF m(painter.font(), &printer_);
-                // A line that does not fit any more goes to a new page.
-                if (y + m.height() > page.height() && y > 0) {
-                    ok = printer_.newPage() && ok;
-                    y = 0;
+                for (const QString& part : wrapped(qs(op.text), m, page.width())) {
+                    // A line that does not fit any more goes to a new page.
+                    if (y + m.height() > page.height() && y > 0) {
+                        ok = printer_.newPage() && ok;
+                        y = 0;
+                    }
+                    painter.drawText(QPointF(0, y + m.ascent()), part);
+                    y += m.height();
                 }
-                painter.drawText(QPointF(0, y + m.ascent()), qs(op.text));
-                y += m.height();
                 break;
             }
             case Op::Picture: {
