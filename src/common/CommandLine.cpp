@@ -1,18 +1,136 @@
 #include "common/CommandLine.h"
 
+#include <cstdlib>
+#include <filesystem>
+
+#include "common/Encoding.h"
+#include "common/Items.h"
+#include "common/MessageBox.h"
+
 namespace common {
 
-std::string Kommandozeile(std::string_view spielordner, std::string_view configName,
-                          std::string_view tempdir, std::string_view port, char sep) {
-    std::string line(spielordner);
-    line += sep;
-    line += "main -dedicated ";
-    line += configName;
-    line += " -tempdir ";
-    line += tempdir;
-    line += " -useport ";
-    line += port;
-    return line;
+namespace {
+
+// The game keeps 99 characters of an argument and of a level name 31.
+constexpr std::size_t kArgumentGrenze = 100;
+constexpr std::size_t kLevelnameGrenze = 32;
+
+std::string absolut(const std::string& spielordner, const std::string& pfadangabe) {
+    if (!pfadangabe.empty() && pfadangabe[0] == kPathSep) return pfadangabe;
+    return pfad(spielordner, pfadangabe);
+}
+
+// Z: is Wine's drive for the whole file system.
+std::string windowsForm(const std::string& pfadangabe) {
+    std::string form = "Z:";
+    for (char c : pfadangabe) form += c == '/' ? '\\' : c;
+    return form;
+}
+
+// The level the configuration names, as the game reads it: the value of
+// its last MissionName line up to a "," or ";", in the file's code page.
+std::optional<std::string> levelname(const std::string& config) {
+    const std::optional<std::string> bytes = readFileBytes(config);
+    if (!bytes) return std::nullopt;
+    std::optional<std::string> name;
+    std::size_t start = 0;
+    while (start < bytes->size()) {
+        std::size_t ende = bytes->find_first_of("\r\n", start);
+        if (ende == std::string::npos) ende = bytes->size();
+        const std::string_view zeile = std::string_view(*bytes).substr(start, ende - start);
+        const std::size_t gleich = zeile.find('=');
+        if (gleich != std::string_view::npos &&
+            gleichOhneGross(zeile.substr(0, gleich), "MissionName")) {
+            const std::string_view wert = zeile.substr(gleich + 1);
+            name = std::string(wert.substr(0, wert.find_first_of(",;")));
+        }
+        start = ende + 1;
+    }
+    return name;
+}
+
+}  // namespace
+
+bool istServerprogramm(std::string_view dateiname) {
+    return gleichOhneGross(dateiname, kNativProgramm) ||
+           gleichOhneGross(dateiname, kWindowsProgramm);
+}
+
+std::string tempordnerServer1(const std::string& spielordner) {
+    return pfadImSpielordner(spielordner, "custom\\cache");
+}
+
+std::optional<std::string> imSuchpfad(std::string_view name) {
+    namespace fs = std::filesystem;
+    const char* suchpfad = std::getenv("PATH");
+    if (!suchpfad) return std::nullopt;
+    const std::string_view ordner(suchpfad);
+    std::size_t start = 0;
+    while (start <= ordner.size()) {
+        std::size_t ende = ordner.find(':', start);
+        if (ende == std::string_view::npos) ende = ordner.size();
+        const std::string_view eintrag = ordner.substr(start, ende - start);
+        // An empty entry would mean the current folder, which is the game
+        // folder here: a program there is no program on the PATH.
+        if (!eintrag.empty() && eintrag[0] == '/') {
+            const std::string kandidat = pfad(eintrag, name);
+            std::error_code ec;
+            const fs::file_status s = fs::status(kandidat, ec);
+            const auto ausführbar =
+                fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+            if (!ec && fs::is_regular_file(s) && (s.permissions() & ausführbar) != fs::perms::none)
+                return kandidat;
+        }
+        start = ende + 1;
+    }
+    return std::nullopt;
+}
+
+Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& configName,
+                           const std::string& tempdir, const std::string& port) {
+    std::string config = absolut(spielordner, configName);
+    std::string temp = absolut(spielordner, tempdir);
+    const std::string configDatei = config;
+    std::string programm;
+    bool wine = false;
+    if (auto nativ = eintragImOrdner(spielordner, kNativProgramm)) {
+        programm = pfad(spielordner, *nativ);
+    } else if (auto windows = eintragImOrdner(spielordner, kWindowsProgramm)) {
+        wine = true;
+        // Without wine on the PATH the start fails and says so, naming it.
+        programm = imSuchpfad("wine").value_or("wine") + " " + pfad(spielordner, *windows);
+        config = windowsForm(config);
+        temp = windowsForm(temp);
+    } else {
+        programm = pfad(spielordner, kNativProgramm);
+    }
+    const std::string argumente =
+        "-dedicated " + config + " -tempdir " + temp + " -useport " + port;
+
+    Serverbefehl befehl{programm + " " + argumente, {}};
+    for (const std::string& wort : splitCommandLine(argumente)) {
+        // Wine hands the game its arguments in the ANSI code page, one byte
+        // a character; the native build gets the bytes as they are.
+        const std::size_t länge = wine ? zeichenzahl(wort) : wort.size();
+        if (länge >= kArgumentGrenze) {
+            befehl.einwand =
+                "Der Server wird nicht gestartet: Das Spiel liest nur die ersten 99 Zeichen eines "
+                "Arguments, und dieses ist länger:\n" + wort;
+            return befehl;
+        }
+    }
+    const std::optional<std::string> level = levelname(configDatei);
+    if (level && level->size() >= kLevelnameGrenze)
+        befehl.einwand =
+            "Der Server wird nicht gestartet: Das Spiel lädt keinen Level, dessen Name 32 "
+            "Zeichen oder länger ist:\n" + ansiToUtf8(*level);
+    return befehl;
+}
+
+bool startVerweigert(platform::Dialogs& dialogs, const Serverbefehl& befehl) {
+    if (befehl.einwand.empty()) return false;
+    Meldung(dialogs, befehl.einwand, platform::vbCritical);
+    return true;
 }
 
 std::vector<std::string> splitCommandLine(std::string_view commandLine) {

@@ -12,21 +12,15 @@ std::string pfad(std::string_view base, std::string_view rel, char sep) {
     return path;
 }
 
-namespace {
-
 bool gleichOhneGross(std::string_view a, std::string_view b) {
+    auto klein = [](unsigned char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+    };
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               // ASCII only: the game's own names are, and the lookup must
-               // not depend on the user's locale.
-               auto klein = [](unsigned char c) {
-                   return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
-               };
+           std::equal(a.begin(), a.end(), b.begin(), [&](unsigned char x, unsigned char y) {
                return klein(x) == klein(y);
            });
 }
-
-}  // namespace
 
 std::optional<std::string> eintragImOrdner(const std::string& ordner, std::string_view name) {
     namespace fs = std::filesystem;

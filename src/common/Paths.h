@@ -16,6 +16,10 @@ constexpr char kPathSep = '/';
 // A base that already ends in a separator still gets one more.
 std::string pfad(std::string_view base, std::string_view rel, char sep = kPathSep);
 
+// Whether two names are equal regardless of case. ASCII letters only: the
+// game's own names are, and the lookup must not depend on the locale.
+bool gleichOhneGross(std::string_view a, std::string_view b);
+
 // The real name of the entry of `ordner` called `name` in any case: the exact
 // name when it exists, otherwise the first of the differently cased ones in
 // byte order. Nothing when the folder holds no such entry or cannot be read.

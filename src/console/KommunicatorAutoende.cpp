@@ -72,8 +72,14 @@ std::string Kommunicator::packeintragStarten() {
     Serverport = voreinstellungen[2];
     Line1.Visible = false;
     // Always server 1, in a normal window: whoever started the pack.
-    const std::string zeile = common::Kommandozeile(
-        Spielpfad, Packeintrag, common::pfadImSpielordner(Spielpfad, "custom\\cache"), Serverport);
+    const common::Serverbefehl befehl = common::Kommandozeile(
+        Spielpfad, Packeintrag, common::tempordnerServer1(Spielpfad), Serverport);
+    // Unlike a passing fault, an entry the game cannot take fails at every
+    // end again until its file is mended, so it is said as loudly as at
+    // any other start.
+    if (common::startVerweigert(program().platform.dialogs, befehl))
+        return "Levelpack angehalten: " + Packeintrag + " wurde nicht gestartet.";
+    const std::string& zeile = befehl.zeile;
     if (!program().platform.processes.Shell(zeile, platform::vbNormalFocus))
         return "Levelpack angehalten: Der Server konnte nicht gestartet werden: " + zeile;
     return {};

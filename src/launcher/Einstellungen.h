@@ -17,9 +17,6 @@
 
 namespace einstellungen {
 
-// The game's executable in the game folder ("main.exe" on Windows).
-inline constexpr std::string_view kSpielprogramm = "main";
-
 inline const std::string kSTPfad = "STPfad.ini";
 inline const std::string kLetztes = "Letztes.ini";
 inline const std::string kServertool = "Servertool.ini";

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "common/Paths.h"
+#include "common/CommandLine.h"
 #include "ui/Form.h"
 #include "ui/Program.h"
 
@@ -279,11 +279,12 @@ public:
     void Hortsetzten_Timer();
     // The command line of server 1 or 2: the game's program in `spielordner`
     // with the configuration, the server's temporary folder (server 1's
-    // cache in the game folder, server 2's `tempordner2`) and its port,
-    // paths joined with `sep`.
-    static std::string Startzeile(int server, const std::string& spielordner,
-                                  const std::string& config, const std::string& tempordner2,
-                                  const std::string& port, char sep = common::kPathSep);
+    // cache in the game folder, server 2's `tempordner2`) and its port;
+    // or why the game could not run it.
+    static common::Serverbefehl Startzeile(int server, const std::string& spielordner,
+                                           const std::string& config,
+                                           const std::string& tempordner2,
+                                           const std::string& port);
     // The start both buttons share; the refusal while server 2 runs belongs
     // to server 2 alone.
     void Serverstart(int server);

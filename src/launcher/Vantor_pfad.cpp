@@ -1,6 +1,6 @@
 // The game-folder panel: the user picks the game's executable or types its
 // folder; saving stores it and runs the load again.
-#include "common/Paths.h"
+#include "common/CommandLine.h"
 #include "launcher/Einstellungen.h"
 #include "launcher/Vantor.h"
 
@@ -12,7 +12,6 @@ void Vantor::verbindePfad() {
 }
 
 void Vantor::Broserstart_Click() {
-    const std::string programm(einstellungen::kSpielprogramm);
     std::string gewaehlt;
     try {
         CommonDialog1.CancelError = true;
@@ -25,14 +24,12 @@ void Vantor::Broserstart_Click() {
     } catch (const ui::RuntimeError&) {
         return;  // cancelled: nothing changes
     }
-    // A bare name, or one too short to be the executable, says nothing
-    // about a folder.
-    if (gewaehlt.size() <= programm.size()) return;
-    const std::size_t ordnerEnde = gewaehlt.size() - programm.size() - 1;
-    // Only the executable itself counts, not a file whose name merely ends
-    // in the same letters.
-    if (gewaehlt.compare(ordnerEnde + 1, std::string::npos, programm) == 0 &&
-        gewaehlt[ordnerEnde] == common::kPathSep) {
+    // A bare name says nothing about a folder.
+    const std::size_t ordnerEnde = gewaehlt.rfind(common::kPathSep);
+    if (ordnerEnde == std::string::npos) return;
+    // Only the game's program itself counts, native or Windows build, in
+    // any case; not a file whose name merely ends in the same letters.
+    if (common::istServerprogramm(std::string_view(gewaehlt).substr(ordnerEnde + 1))) {
         Despfad.Text = gewaehlt.substr(0, ordnerEnde);
         return;
     }

@@ -25,14 +25,13 @@ void Vantor::verbindeServerstart() {
 void Vantor::Server1start_Click() { Serverstart(1); }
 void Vantor::Server2start_Click() { Serverstart(2); }
 
-std::string Vantor::Startzeile(int server, const std::string& spielordner,
-                               const std::string& config, const std::string& tempordner2,
-                               const std::string& port, char sep) {
-    const std::string tempdir =
-        server != 1                ? tempordner2
-        : sep == common::kPathSep ? common::pfadImSpielordner(spielordner, "custom\\cache")
-                                  : common::pfad(spielordner, "custom\\cache", sep);
-    return common::Kommandozeile(spielordner, config, tempdir, port, sep);
+common::Serverbefehl Vantor::Startzeile(int server, const std::string& spielordner,
+                                        const std::string& config,
+                                        const std::string& tempordner2,
+                                        const std::string& port) {
+    return common::Kommandozeile(
+        spielordner, config, server == 1 ? common::tempordnerServer1(spielordner) : tempordner2,
+        port);
 }
 
 void Vantor::Serverstart(int server) {
@@ -63,6 +62,13 @@ void Vantor::Serverstart(int server) {
             return;
         }
     }
+    // A line the game could not take starts nothing, before anything is
+    // asked or the countdown begins; the start frame stays open.
+    const common::Serverbefehl befehl = Startzeile(server, Despfad.Text(), config,
+                                                   Tempordners2.Text(),
+                                                   server == 1 ? port.Text() : port2.Text());
+    if (common::startVerweigert(p.dialogs, befehl)) return;
+
     const bool hortGestellt = Hortmodus == 1 && !Hortsetzten.Enabled();
     if (Hortmodus == 1) {
         Hortfrage();
@@ -79,8 +85,7 @@ void Vantor::Serverstart(int server) {
     const int stil = minimiert == 0   ? platform::vbNormalFocus
                      : server == 1    ? platform::vbMinimizedNoFocus
                                       : platform::vbMinimizedFocus;
-    const std::string zeile = Startzeile(server, Despfad.Text(), config, Tempordners2.Text(),
-                                         server == 1 ? port.Text() : port2.Text());
+    const std::string& zeile = befehl.zeile;
     if (!p.processes.Shell(zeile, stil)) {
         // The answer is not kept in Antwort: that holds the orb count a
         // Hoard start is about to type. A count for a server that did not

@@ -148,8 +148,6 @@ protected:
             previousPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
             setenv("PATH", (std::string(STANDIN_WINE_PATH) + ":" + previousPath_).c_str(), 1);
         }
-        // Started as `main` the stand-in is the Windows build with its window.
-        fs::create_symlink(STANDIN_SERVER, gameFolder + "/main");
         testing_support::writeBytes(gameFolder + "/fenster.CFG",
                                     "[server config file]\r\nPPS=12\r\n");
         // The tool makes the game folder current on start-up; a bare
@@ -227,10 +225,12 @@ protected:
 
     // Server 1's command line for the game folder, as the tool builds it.
     std::string commandLine(const std::string& config, const std::string& port) const {
-        return common::Kommandozeile(gameFolder, config, gameFolder + "/custom/cache", port);
+        return common::Kommandozeile(gameFolder, config, gameFolder + "/custom/cache", port).zeile;
     }
     std::vector<std::string> expectedArgs(const std::string& config, const std::string& port) const {
-        return {"-dedicated", config, "-tempdir", gameFolder + "/custom/cache", "-useport", port};
+        // The tool passes a bare configuration name joined to the game folder.
+        const std::string cfg = config[0] == '/' ? config : gameFolder + "/" + config;
+        return {"-dedicated", cfg, "-tempdir", gameFolder + "/custom/cache", "-useport", port};
     }
 
     // The real widget of a control.

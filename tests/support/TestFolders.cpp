@@ -52,6 +52,8 @@ std::string makeGameFolder(const std::string& root) {
     std::string game = root + "/D3";
     fs::create_directories(game + "/custom/cache");
     fs::create_directories(game + "/Missions");
+    // The game's native program: a start runs it. Never run in these tests.
+    writeBytes(game + "/Descent3", "");
     return game;
 }
 

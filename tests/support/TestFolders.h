@@ -27,7 +27,7 @@ void makeDirs(const std::string& path);
 // Joins lines with CR LF after each, as the tool writes them. UTF-8 input is
 // converted to Windows-1252.
 std::string crlf(const std::vector<std::string>& lines);
-// A game folder with custom/cache and Missions below `root`.
+// A game folder with custom/cache, Missions and Descent3 below `root`.
 std::string makeGameFolder(const std::string& root);
 
 }  // namespace testing_support

@@ -7,9 +7,18 @@
 
 #include "TestFolders.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 namespace {
+
+// A path in the Windows form Wine gives the game, without its drive.
+std::string windows(std::string pfad) {
+    for (char& c : pfad)
+        if (c == '/') c = '\\';
+    return pfad;
+}
 
 using Words = std::vector<std::string>;
 
@@ -62,17 +71,106 @@ TEST(PfadImSpielordnerOhneOrdner, KeepsTheNamesOfAFolderThatIsMissing) {
     EXPECT_EQ(common::eintragImOrdner("/gibt/es/nicht", "x"), std::nullopt);
 }
 
-TEST(Kommandozeile, ServerOneFromTheLastSettings) {
-    EXPECT_EQ(common::Kommandozeile("/spiele/d3", "fenster.CFG",
-                                    common::pfad("/spiele/d3", "custom\\cache"), "2092"),
-              "/spiele/d3/main -dedicated fenster.CFG -tempdir /spiele/d3/custom/cache -useport 2092");
+// A game folder G, a folder B for the PATH, and the configuration fenster.CFG.
+class KommandozeileTest : public testing::Test {
+protected:
+    KommandozeileTest() {
+        testing_support::makeDirs(g);
+        testing_support::makeDirs(b);
+        if (const char* alt = std::getenv("PATH")) altPfad = alt;
+        ::setenv("PATH", ("/gibt/es/nicht::" + b).c_str(), 1);
+    }
+    ~KommandozeileTest() override { ::setenv("PATH", altPfad.c_str(), 1); }
+    void wine() {
+        testing_support::writeBytes(b + "/wine", "#!/bin/sh\n");
+        std::filesystem::permissions(b + "/wine", std::filesystem::perms::owner_all);
+    }
+    // {G} and {B} in `muster` stand for the two folders.
+    std::string mit(std::string muster) const {
+        for (auto [platz, ordner] : {std::pair{"{G}", g}, std::pair{"{B}", b}})
+            for (std::size_t i; (i = muster.find(platz)) != std::string::npos;)
+                muster.replace(i, 3, ordner);
+        return muster;
+    }
+    std::string zeile(const std::string& cfg, const std::string& temp,
+                      const std::string& port = "2092") {
+        const common::Serverbefehl befehl = common::Kommandozeile(g, mit(cfg), mit(temp), port);
+        EXPECT_EQ(befehl.einwand, "");
+        return befehl.zeile;
+    }
+    testing_support::TempDir dir;
+    const std::string g = dir / "Spiel", b = dir / "bin";
+    std::string altPfad;
+};
+
+TEST_F(KommandozeileTest, NativeProgramInAnyCaseGetsAbsolutePaths) {
+    testing_support::writeBytes(g + "/descent3", "");
+    testing_support::writeBytes(g + "/main.exe", "");
+    wine();
+    EXPECT_EQ(zeile("fenster.CFG", "{G}/custom/cache"),
+              mit("{G}/descent3 -dedicated {G}/fenster.CFG -tempdir {G}/custom/cache -useport 2092"));
+    EXPECT_EQ(zeile("/cfg/a.cfg", "temp\\zwei", ""),
+              mit("{G}/descent3 -dedicated /cfg/a.cfg -tempdir {G}/temp/zwei -useport "));
 }
 
-TEST(Kommandozeile, WindowsSeparatorAndEmptyPort) {
-    EXPECT_EQ(common::Kommandozeile("D:\\D3", "fenster.CFG", "C:\\D3Temp", "2093", '\\'),
-              "D:\\D3\\main -dedicated fenster.CFG -tempdir C:\\D3Temp -useport 2093");
-    EXPECT_EQ(common::Kommandozeile("D:\\D3", "fenster.CFG", "C:\\D3Temp", "", '\\'),
-              "D:\\D3\\main -dedicated fenster.CFG -tempdir C:\\D3Temp -useport ");
+TEST_F(KommandozeileTest, WindowsProgramRunsThroughWineWithWindowsPaths) {
+    testing_support::writeBytes(g + "/Main.EXE", "");
+    wine();
+    EXPECT_EQ(zeile("fenster.CFG", "/tmp/d3 temp"),
+              mit("{B}/wine {G}/Main.EXE -dedicated Z:" + windows(g) +
+                  "\\fenster.CFG -tempdir Z:\\tmp\\d3 temp -useport 2092"));
+}
+
+// Without a program to run the line still names one, and its start fails
+// with the message that names the command.
+TEST_F(KommandozeileTest, WithoutAProgramTheLineNamesTheMissingOne) {
+    EXPECT_EQ(zeile("x.cfg", "/t"), mit("{G}/Descent3 -dedicated {G}/x.cfg -tempdir /t -useport 2092"));
+    testing_support::writeBytes(g + "/main.exe", "");
+    EXPECT_EQ(zeile("/x.cfg", "/t"), mit("wine {G}/main.exe -dedicated Z:\\x.cfg -tempdir Z:\\t -useport 2092"));
+}
+
+struct Grenzfall {
+    const char* name;
+    const char* level;     // MissionName line of the configuration, or ""
+    const char* einwand;   // what the refusal names, "" for none
+};
+
+class KommandozeileGrenze : public KommandozeileTest,
+                            public testing::WithParamInterface<Grenzfall> {};
+
+// The game loads no level whose name has 32 characters, as it reads it.
+TEST_P(KommandozeileGrenze, RefusesWhatTheGameCouldNotTake) {
+    testing_support::writeBytes(g + "/Descent3", "");
+    testing_support::writeBytes(
+        g + "/a.cfg", std::string("[server config file]\r\n") + GetParam().level + "\r\nPPS=8\r\n");
+    const common::Serverbefehl befehl = common::Kommandozeile(g, "a.cfg", "/t", "2092");
+    EXPECT_EQ(befehl.einwand.empty(), std::string(GetParam().einwand).empty());
+    if (!befehl.einwand.empty())
+        EXPECT_TRUE(befehl.einwand.ends_with(std::string(":\n") + mit(GetParam().einwand)))
+            << befehl.einwand;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faelle, KommandozeileGrenze,
+    testing::Values(
+        Grenzfall{"Level31", "MissionName=abcdefghijklmnopqrstuvwxyz0.mn3", ""},
+        Grenzfall{"Level32", "MissionName=abcdefghijklmnopqrstuvwxyz01.mn3",
+                  "abcdefghijklmnopqrstuvwxyz01.mn3"},
+        Grenzfall{"LevelCutAtComma", "missionname=kurz.mn3, und ein langer Rest dahinter", ""},
+        Grenzfall{"LevelUmlautByte", "MissionName=\xe4" "bcdefghijklmnopqrstuvwxyz01.mn3",
+                  "äbcdefghijklmnopqrstuvwxyz01.mn3"},
+        Grenzfall{"NoLevel", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(KommandozeileTest, RefusesAnArgumentOfAHundredCharacters) {
+    testing_support::writeBytes(g + "/Descent3", "");
+    const std::string lang = "/" + std::string(99, 'x');
+    const common::Serverbefehl befehl = common::Kommandozeile(g, "/a.cfg", lang, "2092");
+    EXPECT_EQ(befehl.einwand,
+              "Der Server wird nicht gestartet: Das Spiel liest nur die ersten 99 Zeichen eines "
+              "Arguments, und dieses ist länger:\n" + lang);
+    EXPECT_EQ(common::Kommandozeile(g, "/a.cfg", lang.substr(1), "2092").einwand.empty(), false);
+    EXPECT_EQ(common::Kommandozeile(g, "/a.cfg", lang.substr(0, 99), "2092").einwand, "");
 }
 
 struct SplitCase {

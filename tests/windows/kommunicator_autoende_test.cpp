@@ -234,5 +234,30 @@ INSTANTIATE_TEST_SUITE_P(
                       Schrittfehler{"ServertoolZuKurz", {"/spiel", "0", "0"}, false, true,
                                     "Servertool.ini"},
                       Schrittfehler{"StartScheitert", {"/spiel", "0", "0"}, true, false,
-                                    "/spiel/main -dedicated level2.cfg"}),
+                                    "/spiel/Descent3 -dedicated /spiel/level2.cfg"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// An entry the game could not load is refused with a message naming its
+// level; nothing starts, and the entry stays first with the pack stopped.
+TEST_F(KommunicatorAutoende, PackSchrittMitZuLangemLevelnamenStartetNichts) {
+    autotexte({});
+    serverdateien();
+    const std::string level = std::string(28, 'L') + ".mn3";
+    testing_support::writeBytes(gameFolder + "/level2.cfg",
+                                "[server config file]\r\nMissionName=" + level + "\r\n");
+    datei("pack.cfg", {"level2.cfg", "level3.cfg"});
+    fake.answerMsgBox(platform::vbOK, "Der Server wird nicht gestartet");
+    Kommunicator& k = öffnen();
+    bis(200);
+    klicken(k.lvlq);
+    bis(5200);
+
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_TRUE(fake.msgBoxes[0].text.ends_with(":\n" + level)) << fake.msgBoxes[0].text;
+    EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
+    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
+    EXPECT_TRUE(fake.processes.empty());
+    EXPECT_EQ(k.Gruppenliste.items(), (Strings{"level2.cfg", "level3.cfg"}));
+    EXPECT_EQ(k.Hinweis.Caption(), "Levelpack angehalten: level2.cfg wurde nicht gestartet.");
+    EXPECT_FALSE(loop.isRunning(k.Timer2));
+}

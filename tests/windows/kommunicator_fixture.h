@@ -99,7 +99,8 @@ protected:
         datei("Servertool.ini", servertool);
     }
     std::string kommandozeile(const std::string& config, const std::string& port = "2092") {
-        return gameFolder + "/main -dedicated " + config + " -tempdir " + gameFolder +
+        const std::string cfg = config[0] == '/' ? config : gameFolder + "/" + config;
+        return gameFolder + "/Descent3 -dedicated " + cfg + " -tempdir " + gameFolder +
                "/custom/cache -useport " + port;
     }
 

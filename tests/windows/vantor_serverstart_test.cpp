@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "console/Kommunicator.h"
+#include "launcher/Counterfenster.h"
 #include "vantor_fixture.h"
 
 using testing_support::crlf;
@@ -40,35 +41,14 @@ protected:
     }
     std::string zeile(const std::string& config, const std::string& tempdir,
                       const std::string& port) {
-        return gameFolder + "/main -dedicated " + config + " -tempdir " + tempdir +
+        const std::string cfg = config[0] == '/' ? config : gameFolder + "/" + config;
+        return gameFolder + "/Descent3 -dedicated " + cfg + " -tempdir " + tempdir +
                " -useport " + port;
     }
     std::string tempordner2;
 };
 
 // ---------------------------------------------------------------- command line
-
-struct Zeilenfall {
-    int server;
-    const char* port;
-    const char* erwartet;
-};
-
-class WindowsZeile : public ::testing::TestWithParam<Zeilenfall> {};
-
-TEST_P(WindowsZeile, JoinsThePiecesWithTheBackslash) {
-    EXPECT_EQ(Vantor::Startzeile(GetParam().server, "D:\\D3", "fenster.CFG", "C:\\D3Temp",
-                                 GetParam().port, '\\'),
-              GetParam().erwartet);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WindowsZeile,
-    ::testing::Values(
-        Zeilenfall{1, "2092",
-                   "D:\\D3\\main -dedicated fenster.CFG -tempdir D:\\D3\\custom\\cache -useport 2092"},
-        Zeilenfall{2, "2093", "D:\\D3\\main -dedicated fenster.CFG -tempdir C:\\D3Temp -useport 2093"},
-        Zeilenfall{2, "", "D:\\D3\\main -dedicated fenster.CFG -tempdir C:\\D3Temp -useport "}));
 
 TEST_F(ServerstartTest, Server1RunsTheNativeLineWithItsCacheFolderAndClosesTheFrame) {
     Vantor& v = offen();
@@ -246,7 +226,7 @@ TEST_P(Hortspiel, AsksUntilTheCountFitsAndTypesItFifteenSecondsLater) {
     }
     // The question does not stop the start: it goes on with fenster.CFG.
     ASSERT_EQ(fake.processes.size(), 1u);
-    EXPECT_NE(fake.processes[0].commandLine.find(" fenster.CFG "), std::string::npos);
+    EXPECT_NE(fake.processes[0].commandLine.find("/fenster.CFG "), std::string::npos);
     EXPECT_EQ(v.Hortmodus, 1);
 
     loop.advance(14999);
@@ -364,4 +344,57 @@ TEST_F(ServerstartTest, ServerThatDidNotStartGetsNoOrbCount) {
     EXPECT_FALSE(loop.isRunning(v.Hortsetzten));
     loop.advance(30000);
     EXPECT_TRUE(fake.keys.empty());
+}
+
+// What the game could not take starts nothing: no question, no countdown,
+// the start frame stays; a critical message names the piece.
+struct Einwandfall {
+    const char* name;
+    int server;
+    std::string levelname;
+    std::size_t tempLänge;  // server 2's folder made this long
+    bool nenntLevel;        // else the folder
+};
+
+class ServerstartEinwand : public ServerstartTest,
+                           public ::testing::WithParamInterface<Einwandfall> {};
+
+TEST_P(ServerstartEinwand, RefusesWithAMessageAndStartsNothing) {
+    const Einwandfall& f = GetParam();
+    Vantor& v = offen();
+    v.Spieletyp.Text = "Hoard";
+    v.VSAutoend.Value = 1;
+    v.Levelname.Text = f.levelname;
+    v.Tempordners2.Text = tempordner2 + "/" + std::string(f.tempLänge - tempordner2.size() - 1, 'x');
+    const std::string genannt = f.nenntLevel ? f.levelname : v.Tempordners2.Text();
+    fake.answerMsgBox(platform::vbOK, "Der Server wird nicht gestartet");
+    starte(v, f.server);
+
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_TRUE(fake.msgBoxes[0].text.ends_with(":\n" + genannt)) << fake.msgBoxes[0].text;
+    EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
+    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
+    EXPECT_TRUE(fake.processes.empty());
+    EXPECT_TRUE(fake.inputBoxes.empty());
+    EXPECT_EQ(program->find<Counterfenster>(), nullptr);
+    EXPECT_TRUE(v.Startserver.Visible());
+    EXPECT_FALSE(v.Hortsetzten.Enabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ServerstartEinwand,
+    ::testing::Values(Einwandfall{"LevelOf32", 1, std::string(28, 'L') + ".mn3", 99, true},
+                      Einwandfall{"LevelOf32AsServer2", 2, std::string(28, 'L') + ".mn3", 60, true},
+                      Einwandfall{"TempFolderOf100", 2, "ok.mn3", 100, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Just below both limits the start goes through.
+TEST_F(ServerstartTest, LevelOf31AndFolderOf99Start) {
+    Vantor& v = offen();
+    v.Levelname.Text = std::string(27, 'L') + ".mn3";
+    v.Tempordners2.Text = tempordner2 + "/" + std::string(99 - tempordner2.size() - 1, 'x');
+    starte(v, 2);
+    ASSERT_EQ(fake.processes.size(), 1u);
+    EXPECT_EQ(fake.processes[0].commandLine,
+              zeile("fenster.CFG", v.Tempordners2.Text(), "2093"));
 }

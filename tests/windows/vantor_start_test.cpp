@@ -228,13 +228,15 @@ TEST_P(Picker, FillsTheFolderOnlyForTheGamesExecutable) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Picker,
-    ::testing::Values(Wahl{"Executable", "GAME/main", "GAME", false},
-                      Wahl{"InTheRoot", "/main", "", false},
-                      Wahl{"CapitalM", "GAME/Main", std::nullopt, true},
-                      Wahl{"AllCapitals", "GAME/MAIN", std::nullopt, true},
-                      Wahl{"WindowsName", "GAME/main.exe", std::nullopt, true},
-                      Wahl{"NameEndingInMain", "GAME/domain", std::nullopt, true},
-                      Wahl{"BareName", "main", std::nullopt, false},
+    ::testing::Values(Wahl{"Native", "GAME/Descent3", "GAME", false},
+                      Wahl{"NativeLowerCase", "GAME/descent3", "GAME", false},
+                      Wahl{"WindowsBuild", "GAME/main.exe", "GAME", false},
+                      Wahl{"WindowsBuildInCapitals", "GAME/MAIN.EXE", "GAME", false},
+                      Wahl{"InTheRoot", "/Descent3", "", false},
+                      Wahl{"WindowsNameWithoutExtension", "GAME/main", std::nullopt, true},
+                      Wahl{"NameEndingInDescent3", "GAME/xDescent3", std::nullopt, true},
+                      Wahl{"OtherFile", "GAME/Descent3.cfg", std::nullopt, true},
+                      Wahl{"BareName", "Descent3", std::nullopt, false},
                       Wahl{"TooShort", "ain", std::nullopt, false},
                       Wahl{"Cancelled", std::nullopt, std::nullopt, false}),
     [](const ::testing::TestParamInfo<Wahl>& i) { return std::string(i.param.name); });
