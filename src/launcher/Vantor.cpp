@@ -301,7 +301,41 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     // ---- saved-servers editor (opening moves it into the client area)
     at(Angelegte, 8520, 480, 8895, 6375).Visible = false;
     Angelegte.BorderStyle = 0;
-    at(Gruppe, 1800, 5160, 4935, 435);
+    label(AngelegteTitel, "Angelegte Server bearbeiten", 120, 60, 4095);
+    kreuz(ASKreutz, 8520, 60);
+    auto text = [this](const std::string& caption, int left, int top, int width) {
+        AngelegteTexte.push_back(std::make_unique<ui::Label>(&Angelegte, "AngelegteText"));
+        label(*AngelegteTexte.back(), caption.c_str(), left, top, width);
+    };
+    const char* const abTip = "Der Name der Später auf dem Botton (Schalter) steht .";
+    const char* const ttTip = "Wird eingeblendet wenn du mit der Maus über den Botton fährst .";
+    const char* const cnTip = "Die CFG Datei in dem deine Einstellungen zum Server geschrieben sind";
+    for (int i = 0; i < 6; ++i) {
+        const int top = 420 + i * 810;
+        text("Botton " + std::to_string(i + 1), 120, top, 855);
+        text("Bottonname  :", 1080, top, 1215);
+        text("Tooltiptext :", 1080, top + 255, 1215);
+        text(i < 5 ? "CFG Name    :" : "CFG Namen der Gruppe", 1080, top + 510, 1215);
+        text("max 22 Zeichen", 5280, top, 1455);
+        at(*tt()[i], 2340, top + 255, 6375, 255).ToolTipText = ttTip;
+        if (i == 5) break;
+        at(*ab()[i], 2340, top, 2775, 255).ToolTipText = abTip;
+        ab()[i]->MaxLength = 22;
+        at(*cn()[i], 2340, top + 510, 4815, 255).ToolTipText = cnTip;
+        button(*bb()[i], "...", 7200, top + 510, 375, 255);
+        bb()[i]->ToolTipText = "Broser";
+        button(*ee()[i], "Experten", 7620, top + 510, 1095, 255);
+        ee()[i]->ToolTipText =
+            "Öffnet die CFG zum bearbeiten und hinzufügen von zusätzlichen Befehlen .";
+        ee()[i]->Enabled = false;
+    }
+    label(LevelPackName, "LevelPack", 2340, 4470, 2775);
+    at(Gruppe, 2340, 4980, 4815, 435);
+    button(bb6, "Hinzufügen..", 7200, 4980, 1515, 255);
+    bb6.ToolTipText = "Broser";
+    button(GruppeLoschen, "Neu", 7200, 5250, 1515, 255);
+    button(ASSpeichern, "Speichern", 2340, 5760, 1695);
+    button(ASBAbbrechen, "Abbrechen", 4320, 5760, 1695);
 
     // ---- mod list panel
     at(Modfenster, 2040, 2040, 5655, 3135).Visible = false;
@@ -321,6 +355,8 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     verbindeVoreinstellungen();
     verbindeMenues();
     verbindeEnde();
+    verbindeAngelegte();
+    verbindeAngelegtstart();
 }
 
 void Vantor::PanelSchliessen(ui::Frame& panel) {

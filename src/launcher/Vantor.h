@@ -6,7 +6,9 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
+#include <vector>
 #include <string>
 
 #include "common/CommandLine.h"
@@ -198,9 +200,52 @@ public:
     ui::CommandButton Vorabbruch{&VorstellFrame, "Vorabbruch"};
     ui::Image Image3{&VorstellFrame, "Image3"};
 
-    // Saved-servers editor (its fields come with its procedures).
+    // Saved-servers editor: caption, tool tip and configuration of slots 1
+    // to 5, the tool tip and the group of the level-pack slot 6.
     ui::Frame Angelegte{this, "Angelegte"};
+    ui::Label AngelegteTitel{&Angelegte, "AngelegteTitel"};
+    ui::Label ASKreutz{&Angelegte, "ASKreutz"};
+    ui::TextBox ab1{&Angelegte, "ab1"};
+    ui::TextBox tt1{&Angelegte, "tt1"};
+    ui::TextBox cn1{&Angelegte, "cn1"};
+    ui::CommandButton bb1{&Angelegte, "bb1"};
+    ui::CommandButton ee1{&Angelegte, "ee1"};
+    ui::TextBox ab2{&Angelegte, "ab2"};
+    ui::TextBox tt2{&Angelegte, "tt2"};
+    ui::TextBox cn2{&Angelegte, "cn2"};
+    ui::CommandButton bb2{&Angelegte, "bb2"};
+    ui::CommandButton ee2{&Angelegte, "ee2"};
+    ui::TextBox ab3{&Angelegte, "ab3"};
+    ui::TextBox tt3{&Angelegte, "tt3"};
+    ui::TextBox cn3{&Angelegte, "cn3"};
+    ui::CommandButton bb3{&Angelegte, "bb3"};
+    ui::CommandButton ee3{&Angelegte, "ee3"};
+    ui::TextBox ab4{&Angelegte, "ab4"};
+    ui::TextBox tt4{&Angelegte, "tt4"};
+    ui::TextBox cn4{&Angelegte, "cn4"};
+    ui::CommandButton bb4{&Angelegte, "bb4"};
+    ui::CommandButton ee4{&Angelegte, "ee4"};
+    ui::TextBox ab5{&Angelegte, "ab5"};
+    ui::TextBox tt5{&Angelegte, "tt5"};
+    ui::TextBox cn5{&Angelegte, "cn5"};
+    ui::CommandButton bb5{&Angelegte, "bb5"};
+    ui::CommandButton ee5{&Angelegte, "ee5"};
+    ui::Label LevelPackName{&Angelegte, "LevelPackName"};
+    ui::TextBox tt6{&Angelegte, "tt6"};
     ui::ListBox Gruppe{&Angelegte, "Gruppe"};
+    ui::CommandButton bb6{&Angelegte, "bb6"};
+    ui::CommandButton GruppeLoschen{&Angelegte, "GruppeLoschen"};
+    ui::CommandButton ASSpeichern{&Angelegte, "ASSpeichern"};
+    ui::CommandButton ASBAbbrechen{&Angelegte, "ASBAbbrechen"};
+    // The slot and row labels of the panel, which no procedure touches.
+    std::vector<std::unique_ptr<ui::Label>> AngelegteTexte;
+
+    // The panel's slots 1 to 5 as families.
+    std::array<ui::TextBox*, 5> ab() { return {&ab1, &ab2, &ab3, &ab4, &ab5}; }
+    std::array<ui::TextBox*, 6> tt() { return {&tt1, &tt2, &tt3, &tt4, &tt5, &tt6}; }
+    std::array<ui::TextBox*, 5> cn() { return {&cn1, &cn2, &cn3, &cn4, &cn5}; }
+    std::array<ui::CommandButton*, 6> bb() { return {&bb1, &bb2, &bb3, &bb4, &bb5, &bb6}; }
+    std::array<ui::CommandButton*, 5> ee() { return {&ee1, &ee2, &ee3, &ee4, &ee5}; }
 
     // Mod list panel (its buttons come with its procedures).
     ui::Frame Modfenster{this, "Modfenster"};
@@ -272,6 +317,9 @@ public:
     void ConLöschen_Click();
     void Serverstartabbrechen_Click();
     void Label29_Click();
+    // The queue test of both start frames: a level pack waiting in pack.cfg
+    // disables the frame's server-2 button.
+    void PackTest(ui::CommandButton& server2);
 
     // ================================================= server start (Vantor_serverstart.cpp)
     void Server1start_Click();
@@ -288,6 +336,14 @@ public:
     // The start both buttons share; the refusal while server 2 runs belongs
     // to server 2 alone.
     void Serverstart(int server);
+    // The steps every server start shares once its configuration is settled:
+    // the Hoard question and its count when `hoard`, the communicator when
+    // `kommunicator` and its option ask for it, `rahmen` closed, the
+    // countdown window, and the process with the style "Server minimiert
+    // starten" gives. A grayed box starts nothing and arms no count; a
+    // program that cannot be started is reported and disarms the count.
+    void Prozessstart(int server, const std::string& config, bool hoard, ui::Frame& rahmen,
+                      bool kommunicator);
     // Asks for the Hoard orb count until it lies between 1 and 12; the
     // answer stays in Antwort as typed.
     void Hortfrage();
@@ -297,6 +353,37 @@ public:
     // Whether a named configuration plays Hoard. A file that cannot be read
     // gives a message naming it; nullopt then.
     std::optional<bool> HoardConfig(const std::string& datei);
+
+    // ================================================= saved servers (Vantor_angelegte.cpp)
+    void AnM3b_Click();
+    // "..." of slot 1 to 5 (`slot` from 1) and "Hinzufügen.." of the group.
+    void bb_Click(int slot);
+    void bb6_Click();
+    void GruppeLoschen_Click();
+    // "Experten" of slot 1 to 5 (`slot` from 1).
+    void ee_Click(int slot);
+    void ASSpeichern_Click();
+    void ASBAbbrechen_Click();
+    void ASKreutz_Click();
+    // Every slot with a configuration path gets its "Experten" button; none
+    // loses it.
+    void ExpertenFreigeben();
+    // The file dialog of the browse buttons; nullopt when cancelled.
+    std::optional<std::string> CFGWählen();
+
+    // ================================================= saved-server start (Vantor_angelegtstart.cpp)
+    // Click on saved-server button 1 to 6 (`slot` from 1).
+    void Server_Click(int slot);
+    void AS1_Click();
+    void AS2_Click();
+    void ASAbbrechen_Click();
+    void KreutzAS_Click();
+    void Levelpack();
+    void Levelpack2();
+    // The beep and the message of a slot that cannot be started.
+    void SlotAbweisen();
+    // The start as server 1 or 2 of the frame's configuration.
+    void AngelegtStarten(int server);
 
     // ================================================= status and cache (Vantor_status.cpp)
     void Timer2_Timer();
@@ -346,6 +433,8 @@ private:
     void verbindeVoreinstellungen();
     void verbindeMenues();
     void verbindeEnde();
+    void verbindeAngelegte();
+    void verbindeAngelegtstart();
 
     // The first-run branch of the load: the game-folder panel over the
     // disabled main area.

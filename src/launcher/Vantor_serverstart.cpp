@@ -62,26 +62,37 @@ void Vantor::Serverstart(int server) {
             return;
         }
     }
+    Prozessstart(server, config, Hortmodus == 1, Startserver, false);
+}
+
+void Vantor::Prozessstart(int server, const std::string& config, bool hoard, ui::Frame& rahmen,
+                          bool kommunicator) {
+    platform::Platform& p = program().platform;
     // A line the game could not take starts nothing, before anything is
-    // asked or the countdown begins; the start frame stays open.
+    // asked or the countdown begins; the frame stays open.
     const common::Serverbefehl befehl = Startzeile(server, Despfad.Text(), config,
                                                    Tempordners2.Text(),
                                                    server == 1 ? port.Text() : port2.Text());
     if (common::startVerweigert(p.dialogs, befehl)) return;
 
-    const bool hortGestellt = Hortmodus == 1 && !Hortsetzten.Enabled();
-    if (Hortmodus == 1) {
+    // Ticked gives the slot's minimized style; a grayed box (only a hand-
+    // edited Servertool.ini gives one) starts nothing, and then no orb count
+    // may wait for a server that is not there.
+    const int minimiert = servermin.Value();
+    const bool startet = minimiert == 0 || minimiert == 1;
+    const bool hortGestellt = hoard && startet && !Hortsetzten.Enabled();
+    if (hoard && startet) {
         Hortfrage();
         Hortsetzten.Enabled = true;
     }
-
+    if (kommunicator && Hilfezeigen.Value() == 1) {
+        program().load<Kommunicator>();
+        Fensterwert = 1;
+    }
     if (VSAutoend.Value() == 1) program().load<Counterfenster>();
-    PanelSchliessen(Startserver);
+    PanelSchliessen(rahmen);
 
-    // Ticked gives the slot's minimized style; a grayed box (only a hand-
-    // edited Servertool.ini gives one) starts nothing.
-    const int minimiert = servermin.Value();
-    if (minimiert != 0 && minimiert != 1) return;
+    if (!startet) return;
     const int stil = minimiert == 0   ? platform::vbNormalFocus
                      : server == 1    ? platform::vbMinimizedNoFocus
                                       : platform::vbMinimizedFocus;

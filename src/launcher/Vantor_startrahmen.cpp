@@ -35,17 +35,21 @@ void Vantor::SStart_Click() {
     Portangabe1.Text = port.Text();
     Portangabe2.Text = port2.Text();
 
-    // A queued level pack runs as server 1 and its steps end whatever runs
-    // there, so a second server is not offered beside it. No queue at all
-    // (no file, no item) frees server 2.
+    PackTest(Server2start);
+}
+
+// A queued level pack runs as server 1 and its steps end whatever runs
+// there, so a second server is not offered beside it. No queue at all (no
+// file, no item) frees server 2; an empty first line leaves it as it is.
+void Vantor::PackTest(ui::CommandButton& server2) {
     auto queue = common::ItemReader::open(common::pfad(program().Path(), "pack.cfg"));
     std::string erster;
     if (!queue || !queue->next(erster)) {
-        Server2start.Enabled = true;
+        server2.Enabled = true;
         return;
     }
     Eingabezeile = erster;
-    if (erster != "") Server2start.Enabled = false;
+    if (erster != "") server2.Enabled = false;
 }
 
 void Vantor::ConLöschen_Click() {
