@@ -42,7 +42,8 @@ protected:
     }
     std::string zeile(int server, const std::string& config) {
         return Vantor::Startzeile(server, gameFolder, config, gameRoot / "D3Temp",
-                                  server == 1 ? "2092" : "2093");
+                                  server == 1 ? "2092" : "2093")
+            .zeile;
     }
     Vantor& geladen() {
         Vantor& v = lade();
