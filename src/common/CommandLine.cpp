@@ -41,8 +41,7 @@ std::optional<std::string> levelname(const std::string& config) {
         const std::size_t gleich = zeile.find('=');
         if (gleich != std::string_view::npos &&
             gleichOhneGross(zeile.substr(0, gleich), "MissionName")) {
-            const std::string_view wert = zeile.substr(gleich + 1);
-            name = std::string(wert.substr(0, wert.find_first_of(",;")));
+            name = std::string(spielwert(zeile.substr(gleich + 1)));
         }
         start = ende + 1;
     }
@@ -50,6 +49,10 @@ std::optional<std::string> levelname(const std::string& config) {
 }
 
 }  // namespace
+
+std::string_view spielwert(std::string_view wert) {
+    return wert.substr(0, wert.find_first_of(",;"));
+}
 
 bool istServerprogramm(std::string_view dateiname) {
     return gleichOhneGross(dateiname, kNativProgramm) ||

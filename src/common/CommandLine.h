@@ -17,6 +17,10 @@ namespace common {
 inline constexpr std::string_view kNativProgramm = "Descent3";
 inline constexpr std::string_view kWindowsProgramm = "main.exe";
 
+// The part of a server configuration value the game reads: up to its first
+// "," or ";". A configuration file holds no more than that.
+std::string_view spielwert(std::string_view wert);
+
 // Whether a file name (without folder) is one of the two programs.
 bool istServerprogramm(std::string_view dateiname);
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/CommandLine.h"
 #include "common/MessageBox.h"
 #include "common/Numbers.h"
 #include "common/Paths.h"
@@ -91,8 +92,11 @@ Werte werteAus(Vantor& v) {
 
 common::LineWriter zeilen(const Werte& w, Art art) {
     common::LineWriter z;
+    // The game stops reading a value at "," or ";", and a rest of blanks
+    // after a comma ("MOTD=Hallo, ") crashes its parser: only what it reads
+    // is written.
     auto zeile = [&z](const std::string& schluessel, const std::string& wert) {
-        z.raw(schluessel + "=" + wert);
+        z.raw(schluessel + "=" + std::string(common::spielwert(wert)));
     };
     auto ziffer = [](int wert) { return std::to_string(wert); };
 

@@ -1,6 +1,7 @@
 // The server configuration file a dedicated server is started with: the line
 // "[server config file]", then key=value lines in a fixed order, each ending
-// in CR LF, values written exactly as the controls hold them (no quoting).
+// in CR LF, values written as the controls hold them (no quoting), each only
+// up to its first "," or ";", where the game stops reading it.
 // One writer serves every file of this kind the tool writes: a configuration
 // saved under a name, and fenster.CFG for a start of server 1 or server 2.
 //

@@ -83,8 +83,21 @@ INSTANTIATE_TEST_SUITE_P(
         Einzelzeile{"EmptyGameType", [](sk::Werte& w) { w.Spieletyp = ""; },
                     "Scriptname=Anarchy"},
         Einzelzeile{"BlankAudio", [](sk::Werte& w) { w.Audio = " "; }, "AudioTauntDelay= "},
-        Einzelzeile{"UntrimmedText", [](sk::Werte& w) { w.Begrüssungstext = " a, \"b\" "; },
-                    "MOTD= a, \"b\" "}),
+        Einzelzeile{"UntrimmedText", [](sk::Werte& w) { w.Begrüssungstext = " a \"b\" "; },
+                    "MOTD= a \"b\" "},
+        // The game reads a value up to "," or ";" and crashes on blanks after
+        // a comma: nothing past them is written.
+        Einzelzeile{"CommaAndBlanks", [](sk::Werte& w) { w.Begrüssungstext = "Hallo, "; },
+                    "MOTD=Hallo"},
+        Einzelzeile{"Semicolon", [](sk::Werte& w) { w.Spielname = "Nacht;Spiel, lang"; },
+                    "GameName=Nacht"},
+        Einzelzeile{"LeadingComma", [](sk::Werte& w) { w.Levelname = ",x.mn3"; },
+                    "MissionName="},
+        Einzelzeile{"Password", [](sk::Werte& w) { w.Fernwalt = 1; w.Serverpassw = "ge;heim"; },
+                    "ConsolePassword=ge"},
+        Einzelzeile{"FolderWithComma",
+                    [](sk::Werte& w) { w.Spielordner = "/spiele/d3, neu"; },
+                    "MultiSettingsFile=/spiele/d3"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Serverkonfiguration, GrayedRemoteConsoleCountsAsNotTicked) {

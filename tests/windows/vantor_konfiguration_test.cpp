@@ -70,7 +70,7 @@ TEST_F(VantorKonfigurationTest, SavesEveryReachableLineByteForByte) {
                        "KillGoal=30",
                        "RespawnTime=40",
                        "MaxPlayers=9",
-                       "GameName=Nacht, Spiel",
+                       "GameName=Nacht",  // the game reads no further
                        "MissionName=Arena.mn3",
                        "Scriptname=Hoard",
                        "ConnectionName=Parallax Online",
