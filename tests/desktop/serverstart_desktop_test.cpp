@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -143,6 +144,52 @@ TEST_F(ServerstartDesktop, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
     EXPECT_TRUE(waitUntil([&] { return label(v, "Label15") == "Aus"; }, kTwoPolls));
     EXPECT_FALSE(widget<QLabel>(v, "Pfeil")->isVisible());
     EXPECT_TRUE(widget<QPushButton>(v, "Server1start")->isEnabled());
+}
+
+// The first run with the game's native build: the user picks its program
+// `Descent3` through the real file dialog, in a game folder whose folders
+// are in the game's own lower case; "Server 1 starten" then runs it with the
+// configuration as an absolute path, which is all the native build takes.
+class GameFolderDesktop : public DesktopProgram {
+protected:
+    GameFolderDesktop() : DesktopProgram(desktop_test::GameBuild::Native) {
+        fs::rename(game("Missions"), game("missions"));
+        testing_support::writeBytes(game("missions/LEVEL.MN3"), "");
+    }
+};
+
+TEST_F(GameFolderDesktop, DescentThreeChosenInTheDialogStartsWithAnAbsoluteConfiguration) {
+    loop.dispatch([this] { program.load<Vantor>(); });
+    Vantor* v = program.find<Vantor>();
+    ASSERT_NE(v, nullptr);
+    ASSERT_TRUE(loop.tickNow(v->Start));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.view(*v)->window()));
+    ASSERT_TRUE(v->Pfadeinstellung.Visible());
+
+    // The user types the program's path into the dialog's name field.
+    const std::string programm = game("Descent3");
+    expectDialog([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        QTest::keyClicks(name, QString::fromStdString(programm));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    QTest::mouseClick(widget<QPushButton>(*v, "Broserstart"), Qt::LeftButton);
+    EXPECT_EQ(v->Despfad.Text(), gameFolder);
+    QTest::mouseClick(widget<QPushButton>(*v, "Pfadspeichern"), Qt::LeftButton);
+    ASSERT_FALSE(v->Pfadeinstellung.Visible()) << "the lower-case folders count";
+    EXPECT_EQ(v->Levelboser.ListCount(), 1);
+
+    QTest::mouseClick(widget<QPushButton>(*v, "SStart"), Qt::LeftButton);
+    QTest::mouseClick(widget<QPushButton>(*v, "Server1start"), Qt::LeftButton);
+    const desktop_test::StandinRun server = run(1);
+    EXPECT_EQ(server.args, expectedArgs(game("fenster.CFG"), "2092"));
+    for (const std::string& line : server.rcon)
+        EXPECT_FALSE(line.starts_with("ERROR")) << line;
+    EXPECT_TRUE(waitUntil(
+        [&] { return fs::exists(game("custom/cache/d3c" + std::to_string(server.pid) + ".tmp")); }));
 }
 
 // The user types the answer to the orb-count question into the real input
