@@ -384,17 +384,5 @@ TEST_P(ServerstartEinwand, RefusesWithAMessageAndStartsNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ServerstartEinwand,
     ::testing::Values(Einwandfall{"LevelOf32", 1, std::string(28, 'L') + ".mn3", 99, true},
-                      Einwandfall{"LevelOf32AsServer2", 2, std::string(28, 'L') + ".mn3", 60, true},
                       Einwandfall{"TempFolderOf100", 2, "ok.mn3", 100, false}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// Just below both limits the start goes through.
-TEST_F(ServerstartTest, LevelOf31AndFolderOf99Start) {
-    Vantor& v = offen();
-    v.Levelname.Text = std::string(27, 'L') + ".mn3";
-    v.Tempordners2.Text = tempordner2 + "/" + std::string(99 - tempordner2.size() - 1, 'x');
-    starte(v, 2);
-    ASSERT_EQ(fake.processes.size(), 1u);
-    EXPECT_EQ(fake.processes[0].commandLine,
-              zeile("fenster.CFG", v.Tempordners2.Text(), "2093"));
-}
