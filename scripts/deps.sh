@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libxdo-dev
   xvfb openbox xdotool x11-utils fonts-dejavu-core fonts-liberation2 xdg-utils
+  poppler-utils
 )
 
 missing=()

@@ -189,7 +189,10 @@ bool QtPrinter::EndDoc() {
     const double dpi = printer_.resolution();
     auto fromTwips = [dpi](int t) { return t * dpi / 1440.0; };
     const QRectF page = printer_.pageLayout().paintRectPixels(printer_.resolution());
-    QFont f = painter.font();
+    // Configuration files print in a typewriter face, as the editor shows
+    // them: columns stay aligned, and no ligature turns "fi" into one sign.
+    QFont f(QStringLiteral("Courier New"));
+    f.setStyleHint(QFont::TypeWriter);
     f.setPointSizeF(10);
     painter.setFont(f);
     double y = 0;  // top of the next line, from the page's printable top
