@@ -4,11 +4,14 @@
 // console.
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
 #include "console/Kommunicator.h"
 #include "desktop_fixture.h"
+#include "launcher/Einstellungen.h"
+#include "launcher/Vantor.h"
 
 namespace {
 
@@ -166,6 +169,56 @@ TEST_F(KommunicatorDesktop, LevelPackStepStartsTheQueuedConfigurationAfterTheEnd
     // And it takes commands like the one before.
     QTest::mouseClick(widget<QPushButton>(k, "lvlneu"), Qt::LeftButton);
     EXPECT_EQ(typedInto(2, 1), std::vector<std::string>{"endlevel"});
+}
+
+// The whole level pack from the main window: its button starts the group's
+// first configuration as server 1, queues the second in pack.cfg for the
+// communicator, which the start opens, and the automatic end starts it.
+TEST_F(KommunicatorDesktop, LevelPackFromTheMainWindowRunsBothEntries) {
+    std::vector<std::string> autotexte;
+    for (int row = 0; row < 4; ++row) autotexte.insert(autotexte.end(), {"", " 0 ", " 0 ", ""});
+    autotexte.insert(autotexte.end(), {kEndText.substr(4), " 0 "});
+    writeLines(prog("Autotexte.ini"), autotexte);
+    writeLines(prog(einstellungen::kSTPfad), {gameFolder, "0", "0"});
+    einstellungen::Voreinstellungen presets;
+    presets.Hilfezeigen = 1;  // "Kommunicator bei Serverstart Anzeigen"
+    testing_support::writeBytes(prog(einstellungen::kServertool), einstellungen::zeilen(presets).bytes());
+    const std::string erste = game("level1.CFG"), zweite = game("level2.CFG");
+    testing_support::writeBytes(erste, "[server config file]\r\nMission=Level 1\r\n");
+    testing_support::writeBytes(zweite, "[server config file]\r\nMission=Level 2\r\n");
+    einstellungen::AngelegteServer saved;
+    saved.PackBeschriftung = einstellungen::kLevelPack;
+    saved.Gruppe[0] = erste;
+    saved.Gruppe[1] = zweite;
+    testing_support::writeBytes(prog(einstellungen::kSTS), einstellungen::zeilen(saved).bytes());
+
+    loop.dispatch([this] { program.load<Vantor>(); });
+    Vantor* v = program.find<Vantor>();
+    ASSERT_NE(v, nullptr);
+    ASSERT_TRUE(loop.tickNow(v->Start));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.view(*v)->window()));
+    QTest::mouseClick(widget<QPushButton>(*v, "Server6"), Qt::LeftButton);
+    ASSERT_TRUE(v->ASfra.Visible());
+    EXPECT_FALSE(widget<QPushButton>(*v, "AS2")->isEnabled());
+    QTest::mouseClick(widget<QPushButton>(*v, "AS1"), Qt::LeftButton);
+
+    EXPECT_EQ(testing_support::readBytes(prog("pack.cfg")), testing_support::crlf({zweite}));
+    Kommunicator* k = program.find<Kommunicator>();
+    ASSERT_NE(k, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.view(*k)->window()));
+    auto* queue = widget<QListWidget>(*k, "Gruppenliste");
+    ASSERT_NE(queue, nullptr);
+    ASSERT_EQ(queue->count(), 1);
+    EXPECT_EQ(queue->item(0)->text().toStdString(), zweite);
+    EXPECT_EQ(run(1).args, expectedArgs(erste, "2092"));
+    ASSERT_TRUE(serverUp(1));
+
+    armAutomaticEnd(*k);
+    runAutomaticEnd(*k);
+    EXPECT_EQ(run(2).args, expectedArgs(zweite, "2092"));
+    EXPECT_TRUE(serverUp(2));
+    EXPECT_EQ(program.find<Kommunicator>(), k);
+    EXPECT_TRUE(waitUntil([&] { return queue->count() == 0; }));
 }
 
 }  // namespace
