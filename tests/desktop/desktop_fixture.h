@@ -22,6 +22,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QThread>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -231,6 +232,19 @@ protected:
         // The tool passes a bare configuration name joined to the game folder.
         const std::string cfg = config[0] == '/' ? config : gameFolder + "/" + config;
         return {"-dedicated", cfg, "-tempdir", gameFolder + "/custom/cache", "-useport", port};
+    }
+
+    // The main window as the splash leaves it: loaded, and shown at its
+    // Start tick (made to fall due now). nullptr when it did not load.
+    template <class MainWindow>
+    MainWindow* loadMainWindow() {
+        loop.dispatch([this] { program.load<MainWindow>(); });
+        MainWindow* w = program.find<MainWindow>();
+        EXPECT_NE(w, nullptr);
+        if (!w) return nullptr;
+        EXPECT_TRUE(loop.tickNow(w->Start));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.view(*w)->window()));
+        return w;
     }
 
     // The real widget of a control.

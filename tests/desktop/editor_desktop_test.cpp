@@ -46,20 +46,11 @@ protected:
         testing_support::writeBytes(prog("STS.ini"), einstellungen::zeilen(s).bytes());
     }
 
-    Vantor& openMainWindow() {
-        loop.dispatch([this] { program.load<Vantor>(); });
-        Vantor* v = program.find<Vantor>();
-        EXPECT_NE(v, nullptr);
-        EXPECT_TRUE(loop.tickNow(v->Start));
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.view(*v)->window()));
-        return *v;
-    }
-
     std::string config;
 };
 
 TEST_F(EditorDesktop, ExpertenShowsTheFileSavesTheEditAndPrintsIt) {
-    Vantor& v = openMainWindow();
+    Vantor& v = *loadMainWindow<Vantor>();
     QAction* menu = view.view(v)->action(v.AnM3b);
     ASSERT_NE(menu, nullptr);
     menu->trigger();

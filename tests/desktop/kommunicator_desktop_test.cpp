@@ -192,11 +192,8 @@ TEST_F(KommunicatorDesktop, LevelPackFromTheMainWindowRunsBothEntries) {
     saved.Gruppe[1] = zweite;
     testing_support::writeBytes(prog(einstellungen::kSTS), einstellungen::zeilen(saved).bytes());
 
-    loop.dispatch([this] { program.load<Vantor>(); });
-    Vantor* v = program.find<Vantor>();
+    Vantor* v = loadMainWindow<Vantor>();
     ASSERT_NE(v, nullptr);
-    ASSERT_TRUE(loop.tickNow(v->Start));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.view(*v)->window()));
     QTest::mouseClick(widget<QPushButton>(*v, "Server6"), Qt::LeftButton);
     ASSERT_TRUE(v->ASfra.Visible());
     EXPECT_FALSE(widget<QPushButton>(*v, "AS2")->isEnabled());

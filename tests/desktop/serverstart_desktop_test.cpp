@@ -43,11 +43,7 @@ protected:
     // The main window as the splash leaves it: loaded, and shown at its
     // Start tick (made to fall due now).
     Vantor& openMainWindow() {
-        loop.dispatch([this] { program.load<Vantor>(); });
-        Vantor* v = program.find<Vantor>();
-        EXPECT_NE(v, nullptr);
-        EXPECT_TRUE(loop.tickNow(v->Start));
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.view(*v)->window()));
+        Vantor* v = loadMainWindow<Vantor>();
         EXPECT_EQ(label(*v, "Label15"), "Aus");
         return *v;
     }
