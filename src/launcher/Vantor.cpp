@@ -316,6 +316,10 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
         text("Bottonname  :", 1080, top, 1215);
         text("Tooltiptext :", 1080, top + 255, 1215);
         text(i < 5 ? "CFG Name    :" : "CFG Namen der Gruppe", 1080, top + 510, 1215);
+        if (i == 5) {
+            AngelegteTexte.back()->WordWrap = true;
+            AngelegteTexte.back()->Height = 435;
+        }
         text("max 22 Zeichen", 5280, top, 1455);
         at(*tt()[i], 2340, top + 255, 6375, 255).ToolTipText = ttTip;
         if (i == 5) break;

@@ -362,6 +362,10 @@ public:
     void GruppeLoschen_Click();
     // "Experten" of slot 1 to 5 (`slot` from 1).
     void ee_Click(int slot);
+    // Names `datei` in Edit.ini and opens the configuration-file editor,
+    // which reads it there. An Edit.ini that cannot be written gives a
+    // message and opens nothing; an editor already open keeps its file.
+    void EditorÖffnen(const std::string& datei);
     void ASSpeichern_Click();
     void ASBAbbrechen_Click();
     void ASKreutz_Click();

@@ -101,11 +101,11 @@ void Vantor::GruppeLoschen_Click() {
     tt6.Text = "";
 }
 
-// The editor reads the path from Edit.ini when it opens; an editor already
-// open keeps its file.
-void Vantor::ee_Click(int slot) {
+void Vantor::ee_Click(int slot) { EditorÖffnen(cn()[slot - 1]->Text()); }
+
+void Vantor::EditorÖffnen(const std::string& datei) {
     common::LineWriter inhalt;
-    inhalt.text(cn()[slot - 1]->Text());
+    inhalt.text(datei);
     if (!Speichern(inhalt, FormEditor::kEditIni)) return;
     program().load<FormEditor>();
 }
