@@ -22,6 +22,10 @@ std::string fileReadErrorText(const std::string& file, const std::string& reason
     return fileText(file, "gelesen", reason);
 }
 
+std::string fileDeleteErrorText(const std::string& file, const std::string& reason) {
+    return fileText(file, "gelöscht", reason);
+}
+
 std::string fileErrorText(const std::string& file, const std::string& reason) {
     return fileWriteErrorText(file, reason);
 }

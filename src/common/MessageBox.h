@@ -17,6 +17,8 @@ int Meldung(platform::Dialogs& d, const std::string& text, int flags);
 std::string fileWriteErrorText(const std::string& file, const std::string& reason);
 // "Die Datei <file> konnte nicht gelesen werden:\n<reason>"
 std::string fileReadErrorText(const std::string& file, const std::string& reason);
+// "Die Datei <file> konnte nicht gelöscht werden:\n<reason>"
+std::string fileDeleteErrorText(const std::string& file, const std::string& reason);
 // The same as fileWriteErrorText: a file the tool fails on is almost always
 // one it writes.
 std::string fileErrorText(const std::string& file, const std::string& reason);

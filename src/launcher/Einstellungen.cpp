@@ -1,5 +1,7 @@
 #include "launcher/Einstellungen.h"
 
+#include <filesystem>
+
 #include "common/Items.h"
 #include "common/Numbers.h"
 
@@ -186,9 +188,19 @@ const std::vector<std::string>& standardMods() {
 }
 
 std::vector<std::string> leseMod(const std::string& pfad) {
-    bool vorhanden = false;
-    std::vector<std::string> mods = leseItems(pfad, std::string::npos, &vorhanden);
-    return vorhanden ? mods : standardMods();
+    std::optional<std::vector<std::string>> mods = leseModGeprueft(pfad, nullptr);
+    return mods ? *mods : standardMods();
+}
+
+std::optional<std::vector<std::string>> leseModGeprueft(const std::string& pfad,
+                                                        std::string* grund) {
+    std::error_code ec;
+    if (!std::filesystem::exists(pfad, ec)) return standardMods();
+    std::optional<common::ItemReader> leser = common::ItemReader::open(pfad, grund);
+    if (!leser) return std::nullopt;
+    std::vector<std::string> mods;
+    for (std::string item; leser->next(item);) mods.push_back(item);
+    return mods;
 }
 
 common::LineWriter zeilenMod(const std::vector<std::string>& mods) {

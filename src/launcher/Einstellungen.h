@@ -124,6 +124,10 @@ const std::vector<std::string>& standardMods();
 // Every entry, empty ones included; the first-run list when the file is
 // missing. An empty file is an empty list.
 std::vector<std::string> leseMod(const std::string& pfad);
+// As leseMod, but a file that is there and cannot be read gives nullopt,
+// with the system's reason in *grund.
+std::optional<std::vector<std::string>> leseModGeprueft(const std::string& pfad,
+                                                        std::string* grund);
 common::LineWriter zeilenMod(const std::vector<std::string>& mods);
 
 }  // namespace einstellungen

@@ -2,7 +2,9 @@
 // wiring of each area's events.
 #include "launcher/Vantor.h"
 
+#include "common/Adressen.h"
 #include "launcher/Einstellungen.h"
+#include "ui/Assets.h"
 
 namespace {
 
@@ -172,7 +174,7 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     spypic.ToolTipText = "Gamespy.cfg ist Aktive";
     spypic.Visible = false;
     at(Image2, 7920, 5640, 945, 495).Picture = "clan.png";
-    Image2.ToolTipText = "Link zu " + std::string(kClanName);
+    Image2.ToolTipText = std::string("Link zu ") + adressen::kClanSeite;
 
     // ---- game-folder panel
     at(Pfadeinstellung, 2040, 2040, 5535, 3015).Visible = false;
@@ -344,11 +346,35 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     // ---- mod list panel
     at(Modfenster, 2040, 2040, 5655, 3135).Visible = false;
     Modfenster.Caption = "Mod - Liste";
+    label(Label64, "Aktuelle Mod's", 240, 180, 3015);
+    kreuz(Xmod, 5280, 120);
     at(Modliste, 240, 480, 3255, 2415);
+    button(Moddazu, "Hinzufügen", 3720, 480, 1695);
+    Moddazu.ToolTipText = "Schreibe ein neuen Eintrag";
+    button(Modloschen, "Löschen", 3720, 960, 1695);
+    Modloschen.ToolTipText = "Löscht den gewählten Mod";
+    button(Standartzuruck, "Auf Standart zurück", 3720, 1440, 1695);
+    Standartzuruck.ToolTipText = "Setzt auf den letzten gespeicherten Stand zurück .";
+    button(Modabbrechen, "Beenden", 3720, 2520, 1695);
+    Modabbrechen.ToolTipText = "Beendet die Eingabe und speichert es .";
 
     // ---- master-server panel
     at(spy, 2520, 1680, 4095, 3735).Visible = false;
     spy.Caption = "Gamespy";
+    at(Image5, 1800, 300, 495, 495).Picture = ui::assets::kGamespyKlein;
+    label(Label19,
+          "Um ein Spiel auf Gamespy Sichbar zu machen muß eine Gamespy.cfg im Descentordner sein "
+          "! Diese kannst du mit dem Gamespy Botton schreiben oder löschen . Da die cfg die "
+          "Angewohnheit hat nach einer Verbindung zu fragen solltest du sie löschen wenn's "
+          "stört! Um nun den Server zu starten Wähle 'Lan Config' ! Ist eine Gamespy.cfg "
+          "vorhanden und du startest eine PXO Config ist der Server auf beiden Platformen zu "
+          "sehen !",
+          120, 960, 3855, 2160);
+    Label19.WordWrap = true;
+    button(Spyok, "OK", 1320, 3180, 1455);
+
+    l1.Caption = std::string("Link zu ") + adressen::kSeite1Name;
+    l2.Caption = std::string("Link zu ") + adressen::kSeite2Name;
 
     verbindeLaden();
     verbindePfad();
@@ -358,6 +384,7 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     verbindeStatus();
     verbindeVoreinstellungen();
     verbindeMenues();
+    verbindeModliste();
     verbindeEnde();
     verbindeAngelegte();
     verbindeAngelegtstart();

@@ -28,11 +28,6 @@ public:
     // whenever it closes. Nothing else reads it.
     int Fensterwert = 0;
 
-    // The clan web site that the picture Image2 links to: its name for the
-    // tool tip, its address for the link.
-    static constexpr const char* kClanName = "Vantor-Clan";
-    static constexpr const char* kClanSeite = "https://clan.example.org";
-
     // ------------------------------------------------------------ controls
 
     // Menus. "Info" (Infom2) is never disabled.
@@ -52,8 +47,8 @@ public:
     ui::Menu zum2c{&Infom2, "zum2c", "Diereckt-Server-Befehle"};
     ui::Menu m2strich{&Infom2, "m2strich", "-"};
     ui::Menu l11{&Infom2, "l11", "Link zu meiner Homepage"};
-    ui::Menu l1{&Infom2, "l1", "Link zu Descent-Fanseite"};
-    ui::Menu l2{&Infom2, "l2", "Link zu Descent-Levelarchiv"};
+    ui::Menu l1{&Infom2, "l1"};
+    ui::Menu l2{&Infom2, "l2"};
     ui::Menu strich3{&Infom2, "strich3", "-"};
     ui::Menu Im3b{&Infom2, "Im3b", "Zu Gamespy"};
     ui::Menu Im2b{&Infom2, "Im2b", "Info zu D3 Vantor"};
@@ -247,12 +242,22 @@ public:
     std::array<ui::CommandButton*, 6> bb() { return {&bb1, &bb2, &bb3, &bb4, &bb5, &bb6}; }
     std::array<ui::CommandButton*, 5> ee() { return {&ee1, &ee2, &ee3, &ee4, &ee5}; }
 
-    // Mod list panel (its buttons come with its procedures).
+    // Mod list panel.
     ui::Frame Modfenster{this, "Modfenster"};
+    ui::Label Label64{&Modfenster, "Label64"};
+    ui::Label Xmod{&Modfenster, "Xmod"};
     ui::ListBox Modliste{&Modfenster, "Modliste"};
+    ui::CommandButton Moddazu{&Modfenster, "Moddazu"};
+    ui::CommandButton Modloschen{&Modfenster, "Modloschen"};
+    ui::CommandButton Standartzuruck{&Modfenster, "Standartzuruck"};
+    ui::CommandButton Modabbrechen{&Modfenster, "Modabbrechen"};
 
-    // Master-server information panel (its contents come with its procedures).
+    // Master-server information panel: on the window itself, so it can be
+    // shown while the main area is out of use.
     ui::Frame spy{this, "spy"};
+    ui::Image Image5{&spy, "Image5"};
+    ui::Label Label19{&spy, "Label19"};
+    ui::CommandButton Spyok{&spy, "Spyok"};
 
     // The window's one common file dialog, shared by all its file choices.
     ui::CommonDialog CommonDialog1{this, "CommonDialog1"};
@@ -419,8 +424,32 @@ public:
     // False when nothing may be saved.
     bool Tempordner2Pruefen();
 
-    // ================================================= menus (Vantor_menues.cpp)
+    // ================================================= menus, links, Gamespy.cfg (Vantor_menues.cpp)
     void Ka_Click();
+    void zum2c_Click();
+    void Im2b_Click();
+    void Im3b_Click();
+    void Spyok_Click();
+    void l11_Click();
+    void l1_Click();
+    void l2_Click();
+    void Image2_Click();
+    void Statik_Click();
+    void m41_Click();
+    // Opens the communicator as "Kommunicator starten" does.
+    void KommunicatorLaden();
+    // Gamespy.cfg in the game folder.
+    std::string GamespyDatei() const;
+
+    // ================================================= mod list and levels (Vantor_modliste.cpp)
+    void M1mlb_Click();
+    void Moddazu_Click();
+    void Modloschen_Click();
+    void Standartzuruck_Click();
+    void Modabbrechen_Click();
+    void Xmod_Click();
+    void Levelboser_DblClick();
+    void Leveluber_Click();
 
     // ================================================= program end (Vantor_ende.cpp)
     void endm1d_Click();
@@ -436,6 +465,7 @@ private:
     void verbindeStatus();
     void verbindeVoreinstellungen();
     void verbindeMenues();
+    void verbindeModliste();
     void verbindeEnde();
     void verbindeAngelegte();
     void verbindeAngelegtstart();

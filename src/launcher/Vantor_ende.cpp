@@ -6,6 +6,8 @@
 
 #include "common/Paths.h"
 #include "console/Kommunicator.h"
+#include "editor/Hilfefenster.h"
+#include "editor/InfoBox.h"
 #include "launcher/Vantor.h"
 
 namespace {
@@ -26,9 +28,12 @@ void Vantor::verbindeEnde() {
 }
 
 // The communicator is closed properly first, so that its own closing steps
-// run; every other window just goes with the program.
+// run; the help and about windows go the same way. Every other window just
+// goes with the program.
 void Vantor::endm1d_Click() {
     program().unload<Kommunicator>();
+    program().unload<Hilfefenster>();
+    program().unload<InfoBox>();
     Beenden();
 }
 

@@ -71,8 +71,7 @@ void Vantor::Form_Load() {
     if (Logginname.Text() == "" || Paswort.Text() == "") PXO.Enabled = false;
 
     // Only a file that can be read counts; a folder of that name does not.
-    const std::string gamespy = common::pfadImSpielordner(Despfad.Text(), "Gamespy.cfg");
-    spypic.Visible = common::readFileBytes(gamespy).has_value();
+    spypic.Visible = common::readFileBytes(GamespyDatei()).has_value();
 }
 
 void Vantor::Erstlauf() {

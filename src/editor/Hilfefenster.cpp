@@ -1,0 +1,31 @@
+#include "editor/Hilfefenster.h"
+
+#include "editor/Textfenster.h"
+
+Hilfefenster::Hilfefenster(ui::Program& program) : ui::Form(program, "Hilfefenster") {
+    Caption = "Server Direcktbefehle";
+    BorderStyle = ui::vbFixedSingle;
+    MaxButton = false;
+    ScaleWidth = 8400;
+    ScaleHeight = 6360;
+
+    Direckt.Move(0, 0, 8400, 5760);
+    textfenster::gestalte(Direckt, 3);
+    Direckt.BackColor = ui::kWindowBackground;
+    Direckt.ForeColor = ui::kWindowText;
+    Direckt.TabIndex = 0;
+    Schliessen.Move(3480, 5880, 1455, 375);
+    Schliessen.Caption = "Schließen";
+    Schliessen.TabIndex = 1;
+
+    Schliessen.Click = [this] { Schliessen_Click(); };
+}
+
+// The window stays open when the file cannot be read: it then shows its
+// initial text.
+void Hilfefenster::Form_Load() {
+    Show();
+    textfenster::zeige(program(), Direckt, kDatei, &Dateipfad);
+}
+
+void Hilfefenster::Schliessen_Click() { program().unload(*this); }
