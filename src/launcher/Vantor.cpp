@@ -390,6 +390,16 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     verbindeAngelegtstart();
 }
 
+void Vantor::PanelOeffnen(ui::Frame& panel, int left, int top) {
+    M1.Enabled = false;
+    M3.Enabled = false;
+    m4.Enabled = false;
+    Hauptprog.Enabled = false;
+    panel.Top = top;
+    panel.Left = left;
+    panel.Visible = true;
+}
+
 void Vantor::PanelSchliessen(ui::Frame& panel) {
     panel.Visible = false;
     // While the game-folder panel asks for the game folder the main area

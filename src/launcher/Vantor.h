@@ -290,6 +290,9 @@ public:
     // Items of a configuration file being loaded (positions 0 to 70 used).
     std::array<std::string, 151> Ladezeile;
 
+    // Opens an overlay panel that takes the menus "Datei", "Extra" and
+    // "Gamespy" and the main area while it is open, placed at left, top.
+    void PanelOeffnen(ui::Frame& panel, int left, int top);
     // Closes an overlay panel: hides it and gives the main area and the menus
     // back, whichever of them the panel's opening took.
     void PanelSchliessen(ui::Frame& panel);

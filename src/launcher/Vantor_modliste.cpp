@@ -18,15 +18,7 @@ void Vantor::verbindeModliste() {
 
 // The panel shows the list as the last edit left it: opening reloads
 // nothing.
-void Vantor::M1mlb_Click() {
-    M1.Enabled = false;
-    M3.Enabled = false;
-    m4.Enabled = false;
-    Hauptprog.Enabled = false;
-    Modfenster.Top = 120;
-    Modfenster.Left = 60;
-    Modfenster.Visible = true;
-}
+void Vantor::M1mlb_Click() { PanelOeffnen(Modfenster, 60, 120); }
 
 // Any text is a game type: duplicates and commas included. Mod.ini quotes
 // what needs it, so the entry comes back whole.

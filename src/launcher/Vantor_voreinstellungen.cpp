@@ -19,15 +19,7 @@ void Vantor::verbindeVoreinstellungen() {
 }
 
 
-void Vantor::Opm1a_Click() {
-    M1.Enabled = false;
-    M3.Enabled = false;
-    m4.Enabled = false;
-    Hauptprog.Enabled = false;
-    VorstellFrame.Top = 1;
-    VorstellFrame.Left = 1;
-    VorstellFrame.Visible = true;
-}
+void Vantor::Opm1a_Click() { PanelOeffnen(VorstellFrame, 1, 1); }
 
 // Only fills in the boxes; nothing is saved or created.
 void Vantor::Poardstandart_Click() {

@@ -192,3 +192,13 @@ TEST_F(VantorMenuesTest, ExitUnloadsTheHelpAndAboutWindows) {
     EXPECT_EQ(program->find<Hilfefenster>(), nullptr);
     EXPECT_EQ(program->find<InfoBox>(), nullptr);
 }
+
+TEST_F(VantorMenuesTest, GamespyFindsTheFileInAnyCase) {
+    testing_support::writeBytes(game("gamespy.cfg"), "0\r\nalt:27900\r\n");
+    Vantor& v = lade();
+    EXPECT_TRUE(v.spypic.Visible());
+    gamespy(v, platform::vbOK, "bereitz vorhanden");
+    EXPECT_FALSE(fs::exists(game("gamespy.cfg")));
+    EXPECT_FALSE(fs::exists(game("Gamespy.cfg")));
+    EXPECT_FALSE(v.spypic.Visible());
+}
