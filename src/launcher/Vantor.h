@@ -319,6 +319,9 @@ public:
     // ================================================= configuration file (Vantor_konfiguration.cpp)
     void Konm1c_Click();
     void Konm1b_Click();
+    // Shows the open dialog of CommonDialog1 for configuration files; the
+    // choice is in its FileName. False when it was cancelled.
+    bool KonfigurationWaehlen();
 
     // ================================================= start frame (Vantor_startrahmen.cpp)
     void SStart_Click();
@@ -439,6 +442,11 @@ public:
     void Image2_Click();
     void Statik_Click();
     void m41_Click();
+    void m3Keb_Click();
+    // Names `datei` in Edit.ini and opens the editor, which shows it. An
+    // Edit.ini that cannot be written is reported and the editor stays
+    // closed; false then.
+    bool EditorOeffnen(const std::string& datei);
     // Opens the communicator as "Kommunicator starten" does.
     void KommunicatorLaden();
     // Gamespy.cfg in the game folder.

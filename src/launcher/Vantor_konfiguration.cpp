@@ -36,7 +36,7 @@ void Vantor::Konm1c_Click() {
     Configname.Text = Eingabezeile;
 }
 
-void Vantor::Konm1b_Click() {
+bool Vantor::KonfigurationWaehlen() {
     try {
         CommonDialog1.CancelError = true;
         CommonDialog1.Flags = platform::cdlOFNHideReadOnly;
@@ -44,8 +44,13 @@ void Vantor::Konm1b_Click() {
         CommonDialog1.FilterIndex = 1;
         CommonDialog1.ShowOpen();
     } catch (const ui::RuntimeError&) {
-        return;  // cancelled: nothing changes
+        return false;
     }
+    return true;
+}
+
+void Vantor::Konm1b_Click() {
+    if (!KonfigurationWaehlen()) return;  // cancelled: nothing changes
     const std::string datei = CommonDialog1.FileName();
     // The chosen file is the configuration to start, whatever it holds.
     Configname.Text = datei;

@@ -9,6 +9,8 @@
 #include "common/Paths.h"
 #include "common/SettingsWriter.h"
 #include "console/Kommunicator.h"
+#include "common/Encoding.h"
+#include "editor/FormEditor.h"
 #include "editor/Hilfefenster.h"
 #include "editor/InfoBox.h"
 #include "launcher/Vantor.h"
@@ -25,6 +27,7 @@ void Vantor::verbindeMenues() {
     Image2.Click = [this] { Image2_Click(); };
     Statik.Click = [this] { Statik_Click(); };
     m41.Click = [this] { m41_Click(); };
+    m3Keb.Click = [this] { m3Keb_Click(); };
 }
 
 // Opened from the menu, the communicator leaves Fensterwert as it is: only a
@@ -110,4 +113,24 @@ void Vantor::m41_Click() {
             melde(common::fileWriteErrorText(datei, grund), platform::vbCritical);
     }
     spypic.Visible = lesbar(datei);
+}
+
+// A path of fewer than three characters cannot name a file: beep.
+void Vantor::m3Keb_Click() {
+    if (!KonfigurationWaehlen()) return;  // cancelled: Edit.ini stays as it is
+    Eingabezeile = CommonDialog1.FileName();
+    if (common::zeichenzahl(Eingabezeile) >= 3)
+        EditorOeffnen(Eingabezeile);
+    else
+        program().platform.system.Beep();
+}
+
+// An editor that is open already keeps its file: it reads Edit.ini only
+// when it opens.
+bool Vantor::EditorOeffnen(const std::string& datei) {
+    common::LineWriter inhalt;
+    inhalt.text(datei);
+    if (!Speichern(inhalt, FormEditor::kEditIni)) return false;
+    program().load<FormEditor>();
+    return true;
 }

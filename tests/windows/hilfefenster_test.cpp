@@ -1,10 +1,11 @@
-// The help window and the about box: what they show, a help file that
+// The help window, the about box and the readme window: what they show, a help file that
 // cannot be read, and opening a window that is open already.
 #include <gtest/gtest.h>
 
 #include "WindowTest.h"
 #include "common/Adressen.h"
 #include "editor/Hilfefenster.h"
+#include "editor/Info.h"
 #include "editor/InfoBox.h"
 
 using testing_support::crlf;
@@ -96,3 +97,47 @@ TEST_F(HilfefensterTest, InfoBoxMailLinkAndOk) {
     loop.dispatch([&] { box.Schliessen.userClick(); });
     EXPECT_EQ(program->find<InfoBox>(), nullptr);
 }
+
+// ------------------------------------------------------------------ readme window
+
+TEST_F(HilfefensterTest, InfoShowsLiesmichAndClosesThroughInfoSchliessen) {
+    testing_support::writeBytes(prog("Liesmich.txt"), crlf({"D3 Vantor", "Größe"}));
+    Info& info = program->load<Info>();
+    EXPECT_TRUE(info.Visible());
+    EXPECT_EQ(info.InfoT.Text(), "D3 Vantor\r\nGröße\r\n");
+    EXPECT_TRUE(info.InfoT.Locked());
+    EXPECT_EQ(info.InfoT.BackColor(), 0xE0E0E0);
+    loop.dispatch([&] { info.InfoSchliessen(); });
+    EXPECT_EQ(program->find<Info>(), nullptr);
+}
+
+TEST_F(HilfefensterTest, InfoWithoutLiesmichKeepsItsInitialText) {
+    fake.answerMsgBox(platform::vbOK, prog("Liesmich.txt"));
+    loop.dispatch([&] { program->load<Info>(); });
+    EXPECT_EQ(fake.msgBoxes.at(0).flags, 0);
+    EXPECT_EQ(program->find<Info>()->InfoT.Text(), "Keine Hilfe gefunden\r\n");
+}
+
+struct Groesse {
+    int breite, hoehe, boxBreite, boxHoehe;
+};
+
+class InfoGroesse : public WindowTest, public ::testing::WithParamInterface<Groesse> {};
+
+TEST_P(InfoGroesse, TextBoxFollowsTheWindowsOuterSize) {
+    testing_support::writeBytes(prog("Liesmich.txt"), "x");
+    Info& info = program->load<Info>();
+    // As shown: the design size.
+    EXPECT_EQ(info.InfoT.Width(), info.Width() - 100);
+    EXPECT_EQ(info.InfoT.Height(), info.Height() - 500);
+    loop.dispatch([&] { info.userResize(GetParam().breite, GetParam().hoehe); });
+    EXPECT_EQ(info.InfoT.Width(), GetParam().boxBreite);
+    EXPECT_EQ(info.InfoT.Height(), GetParam().boxHoehe);
+    EXPECT_EQ(info.InfoT.Left(), 0);
+    EXPECT_EQ(info.InfoT.Top(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, InfoGroesse,
+                         ::testing::Values(Groesse{9000, 7000, 8900, 6500},
+                                           Groesse{101, 501, 1, 1},
+                                           Groesse{60, 300, 0, 0}));

@@ -7,6 +7,7 @@
 
 #include "common/Adressen.h"
 #include "console/Kommunicator.h"
+#include "editor/FormEditor.h"
 #include "editor/Hilfefenster.h"
 #include "editor/InfoBox.h"
 #include "vantor_fixture.h"
@@ -201,4 +202,70 @@ TEST_F(VantorMenuesTest, GamespyFindsTheFileInAnyCase) {
     EXPECT_FALSE(fs::exists(game("gamespy.cfg")));
     EXPECT_FALSE(fs::exists(game("Gamespy.cfg")));
     EXPECT_FALSE(v.spypic.Visible());
+}
+
+// ------------------------------------------------------------------ editor hand-off
+
+class EditorUebergabe : public VantorMenuesTest {
+protected:
+    void waehle(Vantor& v, std::optional<std::string> pfad) {
+        fake.answerOpen(std::move(pfad));
+        klick(v.m3Keb);
+    }
+};
+
+TEST_F(EditorUebergabe, NamesTheChosenFileInEditIniAndOpensTheEditor) {
+    const std::string datei = game("Liga, Abend.CFG");
+    testing_support::writeBytes(datei, "[server config file]\r\nPPS=8\r\n");
+    Vantor& v = lade();
+    waehle(v, datei);
+    ASSERT_EQ(fake.openRequests.size(), 1u);
+    EXPECT_EQ(fake.openRequests[0].Filter, "Alle Dateien (*.CFG)|*.CFG|");
+    EXPECT_EQ(fake.openRequests[0].Flags, platform::cdlOFNHideReadOnly);
+    // Quoted, so the comma does not cut the path.
+    EXPECT_EQ(bytes("Edit.ini"), crlf({"\"" + datei + "\""}));
+    FormEditor* e = program->find<FormEditor>();
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(e->Visible());
+    EXPECT_EQ(e->Datei, datei);
+    EXPECT_EQ(e->TextfeldEditor.Text(), "[server config file]\r\nPPS=8\r\n");
+}
+
+TEST_F(EditorUebergabe, WhileTheEditorIsOpenOnlyEditIniChanges) {
+    testing_support::writeBytes(game("a.CFG"), "A");
+    testing_support::writeBytes(game("b.CFG"), "B");
+    Vantor& v = lade();
+    waehle(v, game("a.CFG"));
+    waehle(v, game("b.CFG"));
+    EXPECT_EQ(bytes("Edit.ini"), crlf({game("b.CFG")}));
+    EXPECT_EQ(program->find<FormEditor>()->TextfeldEditor.Text(), "A");
+}
+
+// Cancel, and a path under three characters, leave Edit.ini as it was and
+// open nothing; the short path beeps.
+class EditorOhneDatei : public EditorUebergabe,
+                        public ::testing::WithParamInterface<std::optional<std::string>> {};
+
+TEST_P(EditorOhneDatei, LeavesEditIniAndOpensNothing) {
+    schreibe("Edit.ini", {"/alt.CFG"});
+    Vantor& v = lade();
+    waehle(v, GetParam());
+    EXPECT_EQ(bytes("Edit.ini"), crlf({"/alt.CFG"}));
+    EXPECT_EQ(program->find<FormEditor>(), nullptr);
+    EXPECT_EQ(fake.beeps, GetParam() ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faelle, EditorOhneDatei,
+                         ::testing::Values(std::nullopt, std::optional<std::string>("/a")),
+                         [](const auto& info) { return info.param ? "Kurz" : "Abbruch"; });
+
+TEST_F(EditorUebergabe, EditIniThatCannotBeWrittenIsReportedAndTheEditorStaysClosed) {
+    testing_support::writeBytes(game("a.CFG"), "A");
+    testing_support::makeDirs(prog("Edit.ini/x"));
+    Vantor& v = lade();
+    fake.answerOpen(game("a.CFG"));
+    fake.answerMsgBox(platform::vbOK, prog("Edit.ini"));
+    klick(v.m3Keb);
+    EXPECT_EQ(fake.msgBoxes.at(0).flags, platform::vbCritical);
+    EXPECT_EQ(program->find<FormEditor>(), nullptr);
 }
