@@ -443,10 +443,6 @@ public:
     void Statik_Click();
     void m41_Click();
     void m3Keb_Click();
-    // Names `datei` in Edit.ini and opens the editor, which shows it. An
-    // Edit.ini that cannot be written is reported and the editor stays
-    // closed; false then.
-    bool EditorOeffnen(const std::string& datei);
     // Opens the communicator as "Kommunicator starten" does.
     void KommunicatorLaden();
     // Gamespy.cfg in the game folder.

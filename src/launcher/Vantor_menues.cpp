@@ -10,7 +10,6 @@
 #include "common/SettingsWriter.h"
 #include "console/Kommunicator.h"
 #include "common/Encoding.h"
-#include "editor/FormEditor.h"
 #include "editor/Hilfefenster.h"
 #include "editor/InfoBox.h"
 #include "launcher/Vantor.h"
@@ -120,17 +119,7 @@ void Vantor::m3Keb_Click() {
     if (!KonfigurationWaehlen()) return;  // cancelled: Edit.ini stays as it is
     Eingabezeile = CommonDialog1.FileName();
     if (common::zeichenzahl(Eingabezeile) >= 3)
-        EditorOeffnen(Eingabezeile);
+        EditorÖffnen(Eingabezeile);
     else
         program().platform.system.Beep();
-}
-
-// An editor that is open already keeps its file: it reads Edit.ini only
-// when it opens.
-bool Vantor::EditorOeffnen(const std::string& datei) {
-    common::LineWriter inhalt;
-    inhalt.text(datei);
-    if (!Speichern(inhalt, FormEditor::kEditIni)) return false;
-    program().load<FormEditor>();
-    return true;
 }

@@ -125,7 +125,9 @@ TEST_P(GamespyAbbruch, LeavesFileAndPicture) {
     Vantor& v = lade();
     gamespy(v, platform::vbCancel, vorhanden ? "bereitz vorhanden" : "keine Gamespy.cfg");
     EXPECT_EQ(testing_support::fileExists(game("Gamespy.cfg")), vorhanden);
-    if (vorhanden) EXPECT_EQ(testing_support::readBytes(game("Gamespy.cfg")), "0\r\neigen:1\r\n");
+    if (vorhanden) {
+        EXPECT_EQ(testing_support::readBytes(game("Gamespy.cfg")), "0\r\neigen:1\r\n");
+    }
     EXPECT_EQ(v.spypic.Visible(), vorhanden);
     EXPECT_EQ(v.Antwort, "2");
 }
