@@ -1,10 +1,13 @@
-// One tick of the main window's status poll over two folders of 10,000 files
-// each (server 1's cache and server 2's temporary folder), next to a bare read
-// of the same two folders. The poll should cost little more than the read.
+// One tick of the main window's status poll over two folders (server 1's
+// cache and server 2's temporary folder) of 10,000 and of 100,000 files each,
+// next to a bare read of the same two folders: on the fakes alone, and with
+// the Qt view attached as in the running program (offscreen platform). The
+// poll should cost little more than the read.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -15,15 +18,20 @@
 #include "ui/ManualLoop.h"
 #include "ui/Program.h"
 
+#ifdef VANTOR_BENCH_VIEW
+#include <QApplication>
+
+#include "desktop/view/QtView.h"
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
-constexpr int kDateien = 10000;
 
-void fülle(const std::string& ordner) {
-    for (int i = 0; i < kDateien; ++i) {
+void fülle(const std::string& ordner, int dateien) {
+    for (int i = 0; i < dateien; ++i) {
         char name[32];
-        std::snprintf(name, sizeof name, "/d3tmp%05d.tmp", i);
+        std::snprintf(name, sizeof name, "/d3tmp%06d.tmp", i);
         testing_support::writeBytes(ordner + name, "x");
     }
 }
@@ -37,13 +45,16 @@ struct Aufbau {
     ui::ManualLoop loop;
     std::unique_ptr<ui::Program> program;
     Vantor* vantor = nullptr;
+#ifdef VANTOR_BENCH_VIEW
+    std::unique_ptr<desktop::QtView> view;
+#endif
 
-    Aufbau() {
+    explicit Aufbau(int dateien) {
         spielordner = testing_support::makeGameFolder(wurzel.path());
         tempordner2 = wurzel / "D3Temp";
         testing_support::makeDirs(tempordner2);
-        fülle(spielordner + "/custom/cache");
-        fülle(tempordner2);
+        fülle(spielordner + "/custom/cache", dateien);
+        fülle(tempordner2, dateien);
 
         testing_support::writeBytes(programm / "STPfad.ini",
                                     testing_support::crlf({spielordner, "0", "0"}));
@@ -57,17 +68,33 @@ struct Aufbau {
         program = std::make_unique<ui::Program>(fake.services(), loop, programm.path());
         vantor = &program->load<Vantor>();
     }
+
+#ifdef VANTOR_BENCH_VIEW
+    // The running program's view of the main window, shown.
+    void mitAnsicht() {
+        view = std::make_unique<desktop::QtView>(*program);
+        vantor->Show();
+        QCoreApplication::processEvents();
+    }
+#endif
 };
 
-Aufbau& aufbau() {
-    static Aufbau a;
-    return a;
+Aufbau& aufbau(int dateien) {
+    static std::map<int, std::unique_ptr<Aufbau>> aufbauten;
+    if (!aufbauten.count(dateien)) {
+        aufbauten.clear();  // one set of folders on disk at a time
+        aufbauten[dateien] = std::make_unique<Aufbau>(dateien);
+    }
+    return *aufbauten[dateien];
 }
 
-void BM_StatusPollTick(benchmark::State& state) {
-    Vantor& v = *aufbau().vantor;
+void tickeMessen(benchmark::State& state, Aufbau& a) {
+    Vantor& v = *a.vantor;
     for (auto _ : state) {
         v.Timer2_Timer();
+#ifdef VANTOR_BENCH_VIEW
+        if (a.view) QCoreApplication::processEvents();
+#endif
         benchmark::DoNotOptimize(v.Cachtest.ListCount());
     }
     if (v.Label15.Caption() != "Ein" || v.Label26.Caption() != "Ein")
@@ -76,7 +103,8 @@ void BM_StatusPollTick(benchmark::State& state) {
 }
 
 void BM_BareDirectoryRead(benchmark::State& state) {
-    const std::string ordner[] = {aufbau().spielordner + "/custom/cache", aufbau().tempordner2};
+    Aufbau& a = aufbau(static_cast<int>(state.range(0)));
+    const std::string ordner[] = {a.spielordner + "/custom/cache", a.tempordner2};
     long gezählt = 0;
     for (auto _ : state) {
         gezählt = 0;
@@ -88,9 +116,41 @@ void BM_BareDirectoryRead(benchmark::State& state) {
     state.counters["files"] = static_cast<double>(gezählt);
 }
 
-BENCHMARK(BM_BareDirectoryRead)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_StatusPollTick)->Unit(benchmark::kMicrosecond);
+void BM_StatusPollTick(benchmark::State& state) {
+    tickeMessen(state, aufbau(static_cast<int>(state.range(0))));
+}
+
+#ifdef VANTOR_BENCH_VIEW
+void BM_StatusPollTickWithView(benchmark::State& state) {
+    Aufbau& a = aufbau(static_cast<int>(state.range(0)));
+    if (!a.view) a.mitAnsicht();
+    tickeMessen(state, a);
+}
+#endif
+
+// Each size's folders are made once and measured by all three in turn.
+BENCHMARK(BM_BareDirectoryRead)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StatusPollTick)->Arg(10000)->Unit(benchmark::kMicrosecond);
+#ifdef VANTOR_BENCH_VIEW
+BENCHMARK(BM_StatusPollTickWithView)->Arg(10000)->Unit(benchmark::kMicrosecond);
+#endif
+BENCHMARK(BM_BareDirectoryRead)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StatusPollTick)->Arg(100000)->Unit(benchmark::kMillisecond);
+#ifdef VANTOR_BENCH_VIEW
+BENCHMARK(BM_StatusPollTickWithView)->Arg(100000)->Unit(benchmark::kMillisecond);
+#endif
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+#ifdef VANTOR_BENCH_VIEW
+    // No display needed: the view draws into memory.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+#endif
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

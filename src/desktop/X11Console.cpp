@@ -17,9 +17,11 @@ namespace desktop {
 namespace {
 
 // How long activation waits for the window manager to report the window
-// active; generous, as a loaded machine may take its time. A title that no
-// window has is known at once, without this wait.
-constexpr int kActivateWaitMs = 2000;
+// active. The tool's windows stand still meanwhile, so the wait stays well
+// under half a second; a window manager slower than that finds the keys
+// held back by the check before each key, not typed elsewhere. A title that
+// no window has is known at once, without this wait.
+constexpr int kActivateWaitMs = 400;
 
 std::optional<std::vector<char32_t>> decodeUtf8(const std::string& text) {
     std::vector<char32_t> result;
@@ -84,6 +86,7 @@ bool X11Console::AppActivate(const std::string& title) {
         // The window manager may be slow to confirm; the request went out
         // and the window exists, which is what activation promises.
         x11::activate(dpy_, w, kActivateWaitMs);
+        console_ = w;
         return true;
     }
     return false;
@@ -93,7 +96,9 @@ bool X11Console::IsActive(const std::string& title) {
     if (!dpy_) return false;
     x11::IgnoreErrors guard(dpy_);
     const Window active = x11::activeWindow(dpy_);
-    return active != 0 && x11::windowTitle(dpy_, active) == title;
+    if (active == 0 || x11::windowTitle(dpy_, active) != title) return false;
+    console_ = active;
+    return true;
 }
 
 // Finds a key for every symbol. Symbols the keymap lacks are bound to spare
@@ -176,17 +181,33 @@ void X11Console::toggleCapsLock() {
     XSync(dpy_, False);
 }
 
+// Each key goes out only while the window that had the keyboard focus when
+// the text began still has it, checked with the X server held, so that no
+// other program can take the focus between the check and the key. At the
+// first key it has not, typing stops and the text counts as not delivered:
+// the rest would land in whatever window took the focus. The characters that
+// window did get before are taken back (BackSpace) at the start of the next
+// text typed into it, so it never runs half a line joined to the next.
 bool X11Console::SendKeys(const std::string& text, bool wait) {
     if (!dpy_ || !xdo_) return false;
     const auto codepoints = decodeUtf8(text);
     if (!codepoints) return false;
 
-    std::vector<Key> keys;
+    x11::IgnoreErrors guard(dpy_);
+    // The keys are meant for the window last activated or seen in front,
+    // not for whichever took the focus since.
+    const x11::Window target =
+        console_ ? x11::topLevelOf(dpy_, console_) : x11::focusedTopLevel(dpy_);
+    if (!target) return false;
+    if (target != partialWindow_) {
+        partialWindow_ = target;
+        partial_ = 0;
+    }
+
+    std::vector<Key> keys(partial_, Key{XK_BackSpace, 0, false});
     for (char32_t cp : *codepoints)
         if (const KeySym symbol = keysymFor(cp); symbol != NoSymbol)
             keys.push_back({symbol, 0, false});
-
-    x11::IgnoreErrors guard(dpy_);
     if (!placeKeys(keys)) return false;
 
     // Keys arrive as given: Caps Lock would turn "quit" into "QUIT", a held
@@ -199,14 +220,31 @@ bool X11Console::SendKeys(const std::string& text, bool wait) {
     xdo_clear_active_modifiers(xdo_, CURRENTWINDOW, held, heldCount);
     if (capsLock()) toggleCapsLock();
 
+    bool delivered = true;
     for (const Key& key : keys) {
-        charcodemap_t press{};
-        press.code = key.code;
-        press.symbol = key.symbol;
-        press.modmask = key.shifted ? ShiftMask : 0;
-        int modifiers = 0;
-        xdo_send_keysequence_window_list_do(xdo_, CURRENTWINDOW, &press, 1, True, &modifiers, 0);
-        xdo_send_keysequence_window_list_do(xdo_, CURRENTWINDOW, &press, 1, False, &modifiers, 0);
+        XGrabServer(dpy_);
+        const bool focused = x11::focusedTopLevel(dpy_) == target;
+        if (focused) {
+            charcodemap_t press{};
+            press.code = key.code;
+            press.symbol = key.symbol;
+            press.modmask = key.shifted ? ShiftMask : 0;
+            int modifiers = 0;
+            xdo_send_keysequence_window_list_do(xdo_, CURRENTWINDOW, &press, 1, True, &modifiers, 0);
+            xdo_send_keysequence_window_list_do(xdo_, CURRENTWINDOW, &press, 1, False, &modifiers, 0);
+        }
+        XUngrabServer(dpy_);
+        XFlush(dpy_);
+        if (!focused) {
+            delivered = false;
+            break;
+        }
+        if (key.symbol == XK_Return)
+            partial_ = 0;
+        else if (key.symbol == XK_BackSpace)
+            partial_ = std::max(0, partial_ - 1);
+        else
+            ++partial_;
     }
     xdo_set_active_modifiers(xdo_, CURRENTWINDOW, held, heldCount);
     std::free(held);
@@ -216,7 +254,7 @@ bool X11Console::SendKeys(const std::string& text, bool wait) {
         XSync(dpy_, False);
     else
         XFlush(dpy_);
-    return true;
+    return delivered;
 }
 
 }  // namespace desktop

@@ -25,10 +25,15 @@ public:
     // there is none.
     bool AppActivate(const std::string& title) override;
     bool IsActive(const std::string& title) override;
-    // Types the UTF-8 text literally into the focused window: every printable
+    // Types the UTF-8 text literally into the window that the last
+    // AppActivate found or IsActive saw in front (the focused one before
+    // either ran), and only while it has the focus: every printable
     // character stands for itself, character 13 is Return, other control
     // characters are left out. False when there is no display or the text is
-    // not valid UTF-8; then nothing is typed.
+    // not valid UTF-8; then nothing is typed. Also false when another window
+    // took the focus before the last key: typing stopped there, and the
+    // characters that got through are taken back by BackSpace before the
+    // next text typed into that window.
     bool SendKeys(const std::string& text, bool wait) override;
 
 private:
@@ -46,6 +51,13 @@ private:
     // Spare keycodes this object bound to characters the keymap lacked, the
     // most recently bound last.
     std::vector<unsigned char> bound_;
+    // The window the last AppActivate found or IsActive saw in front: the
+    // one the keys are for.
+    unsigned long console_ = 0;
+    // Characters typed into partialWindow_ after its last Return: a text cut
+    // short by a focus change left them in its input line.
+    unsigned long partialWindow_ = 0;
+    int partial_ = 0;
 };
 
 }  // namespace desktop

@@ -108,20 +108,28 @@ Window activeWindow(Display* dpy) {
         const auto active = cardinals(dpy, rootOf(dpy), "_NET_ACTIVE_WINDOW", XA_WINDOW);
         return active.empty() ? 0 : static_cast<Window>(active.front());
     }
-    Window focus = 0;
-    int revert = 0;
-    XGetInputFocus(dpy, &focus, &revert);
+    return focusedTopLevel(dpy);
+}
+
+Window topLevelOf(Display* dpy, Window w) {
     // Walk up to the child of the root: that is the top-level window.
-    while (focus != None && focus != PointerRoot && focus != rootOf(dpy)) {
+    while (w != None && w != PointerRoot && w != rootOf(dpy)) {
         Window root = 0, parent = 0;
         Window* children = nullptr;
         unsigned int count = 0;
-        if (!XQueryTree(dpy, focus, &root, &parent, &children, &count)) return 0;
+        if (!XQueryTree(dpy, w, &root, &parent, &children, &count)) return 0;
         if (children) XFree(children);
-        if (parent == root) return focus;
-        focus = parent;
+        if (parent == root) return w;
+        w = parent;
     }
     return 0;
+}
+
+Window focusedTopLevel(Display* dpy) {
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(dpy, &focus, &revert);
+    return topLevelOf(dpy, focus);
 }
 
 bool isIconic(Display* dpy, Window w) {

@@ -46,6 +46,14 @@ bool hasActivatingWindowManager(Display* dpy);
 // holds the input focus where there is no window manager. 0 when none.
 Window activeWindow(Display* dpy);
 
+// The top-level window (the root's child: a window manager's frame, or the
+// client itself without one) that holds `w`; 0 when `w` is gone.
+Window topLevelOf(Display* dpy, Window w);
+
+// The top-level window that holds the keyboard focus right now, whatever
+// the window manager reports; 0 when the focus is on no window.
+Window focusedTopLevel(Display* dpy);
+
 // Whether the window is iconified (WM_STATE IconicState or _NET_WM_STATE_HIDDEN).
 bool isIconic(Display* dpy, Window w);
 

@@ -46,6 +46,7 @@ constexpr ui::Colour kGrün = 0xFF00;
 constexpr ui::Colour kGrau = 0xC0C0C0;
 constexpr ui::Colour kDunkelrot = 0xC0;
 constexpr ui::Colour kWeiß = 0xFFFFFF;
+constexpr ui::Colour kStatusgrund = 0x400000;  // dark blue
 
 const char* const kSchiffe[] = {"Pyro - GL", "Phoenix", "Magnum - AHT", "Black Pyro"};
 
@@ -69,7 +70,12 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     ScaleWidth = 9000;
     ScaleHeight = 6870;
 
-    // ---- status strip
+    // ---- status strip: the captions' colours (red "Aus", green "Ein" and
+    // arrow, light blue titles) all read on a dark ground, none on grey.
+    at(Statusleiste, 0, 0, 9060, 600);
+    Statusleiste.FillStyle = 0;
+    Statusleiste.FillColor = kStatusgrund;
+    Statusleiste.BorderColor = kStatusgrund;
     label(Label14, "1:Server Status:", 120, 150, 1335);
     Label14.ForeColor = kHellblau;
     label(Label15, "Aus", 1500, 150, 495);
@@ -82,9 +88,10 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     label(Pfeil2, "-", 6480, 150, 2175);
     for (ui::Label* p : {&Pfeil, &Pfeil2}) {
         p->ForeColor = kGrün;
-        p->BackColor = kGrau;
         p->Visible = false;
     }
+    for (ui::Label* l : {&Label14, &Label15, &Pfeil, &Label27, &Label26, &Pfeil2})
+        l->BackColor = kStatusgrund;
 
     // ---- main area, first page
     at(Hauptprog, 0, 600, 9060, 6375);

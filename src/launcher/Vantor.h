@@ -56,7 +56,8 @@ public:
     ui::Menu m41{&m4, "m41", "Gamespy Konfiguration"};
 
     // Status strip: on the window itself, so it stays usable while the main
-    // area is disabled.
+    // area is disabled. Its dark ground keeps every caption on it readable.
+    ui::Shape Statusleiste{this, "Statusleiste"};
     ui::Label Label14{this, "Label14"};
     ui::Label Label15{this, "Label15"};
     ui::Label Pfeil{this, "Pfeil"};

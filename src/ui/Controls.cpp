@@ -371,6 +371,13 @@ void FileListBox::read(const std::string& path) {
         if (name.empty() || name[0] == '.') continue;  // hidden
         if (matchesPattern(pattern, name)) files.push_back(std::move(name));
     }
+    // A folder polled every second mostly lists what it listed before: then
+    // the names stay as they were, sorted or not, and nobody is told.
+    if (files == read_) {
+        ListIndex.assignQuietly(-1);
+        return;
+    }
+    read_ = files;
     files_ = std::move(files);
     sorted_ = false;  // sorted when somebody looks at the names
     ListIndex.assignQuietly(-1);

@@ -169,6 +169,8 @@ private:
     std::string path_;
     mutable std::vector<std::string> files_;
     mutable bool sorted_ = true;
+    // The names in the order the folder gave them at the last read.
+    std::vector<std::string> read_;
 };
 
 class Frame : public Control {

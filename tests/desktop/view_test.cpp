@@ -501,6 +501,11 @@ TEST(FileDialogFilter, VbFilterBecomesQtNameFilters) {
     EXPECT_EQ(desktop::nameFilters("Konfiguration|*.cfg|Alle Dateien|*.*|"),
               (QStringList{"Konfiguration (*.cfg)", "Alle Dateien (*.*)"}));
     EXPECT_EQ(desktop::nameFilters("Text|*.txt;*.ini"), (QStringList{"Text (*.txt *.ini)"}));
+    // A description that names its patterns shows them once.
+    EXPECT_EQ(desktop::nameFilters("Alle Dateien (*.CFG)|*.CFG|"),
+              (QStringList{"Alle Dateien (*.CFG)"}));
+    EXPECT_EQ(desktop::nameFilters("Text (*.txt;*.ini)|*.txt;*.ini|Alle (*.cfg)|*.*|"),
+              (QStringList{"Text (*.txt *.ini)", "Alle (*.cfg) (*.*)"}));
     EXPECT_TRUE(desktop::nameFilters("").isEmpty());
 }
 

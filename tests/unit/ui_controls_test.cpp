@@ -180,6 +180,32 @@ TEST_F(Controls, FileListReadsOnlyOnPathAndRefresh) {
     EXPECT_EQ(f.Files.ListCount(), 3);
 }
 
+// The status poll re-reads two folders every second: a listing that did not
+// change tells the view nothing, one that changed does.
+TEST_F(Controls, FileListRefreshReportsOnlyChangedListings) {
+    struct Zähler : ui::Observer {
+        std::vector<std::string> seen;
+        void propertyChanged(ui::Control&, const char* p) override { seen.push_back(p); }
+    } zähler;
+    using testing_support::writeBytes;
+    writeBytes(dir / "b.tmp", "");
+    writeBytes(dir / "A.tmp", "");
+    f.Files.setPath(dir.path());
+    f.Files.ListIndex = 1;
+    f.setObserver(&zähler);
+    f.Files.Refresh();
+    f.Files.Refresh();
+    EXPECT_EQ(zähler.seen, std::vector<std::string>{"ListIndex"}) << "only the selection goes";
+    EXPECT_EQ(f.Files.ListIndex(), -1);
+    writeBytes(dir / "c.tmp", "");
+    f.Files.Refresh();
+    EXPECT_EQ(zähler.seen.back(), "List");
+    ASSERT_EQ(f.Files.ListCount(), 3);
+    EXPECT_EQ(f.Files.List(0), "A.tmp");
+    EXPECT_EQ(f.Files.List(2), "c.tmp");
+    f.setObserver(nullptr);
+}
+
 TEST_F(Controls, TimerTicksKeepPhaseAndRestartOnNewInterval) {
     f.Tick.Enabled = true;
     loop.advance(250);

@@ -2,6 +2,8 @@
 // and the two cache-clearing buttons.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "vantor_fixture.h"
@@ -146,6 +148,39 @@ TEST_F(StatusTest, ArrowTimersRunEvery25Milliseconds) {
     EXPECT_EQ(v.Pfeil2.Caption(), "-");
     loop.advance(25);
     EXPECT_EQ(v.Pfeil2.Caption(), "(-)");
+}
+
+namespace {
+
+// WCAG contrast ratio of two &HBBGGRR colours.
+double kontrast(ui::Colour a, ui::Colour b) {
+    auto helligkeit = [](ui::Colour c) {
+        auto kanal = [](long v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * kanal(c & 0xFF) + 0.7152 * kanal((c >> 8) & 0xFF) +
+               0.0722 * kanal((c >> 16) & 0xFF);
+    };
+    const double la = helligkeit(a), lb = helligkeit(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+}  // namespace
+
+TEST_F(StatusTest, EveryStatusCaptionReadsOnItsGroundRunningOrNot) {
+    Vantor& v = lade();
+    ASSERT_EQ(v.Statusleiste.FillStyle(), 0) << "the strip is filled";
+    for (bool läuft : {false, true}) {
+        v.Serveranzeige(1, läuft);
+        v.Serveranzeige(2, läuft);
+        for (ui::Label* l : {&v.Label14, &v.Label15, &v.Pfeil, &v.Label27, &v.Label26, &v.Pfeil2}) {
+            const ui::Colour grund = l->BackStyle() == 1 ? l->BackColor() : v.Statusleiste.FillColor();
+            EXPECT_GE(kontrast(l->ForeColor(), grund), 4.5) << l->Name() << " läuft " << läuft;
+            EXPECT_EQ(grund, v.Statusleiste.FillColor()) << l->Name() << " lies on the strip's ground";
+        }
+    }
+    EXPECT_NEAR(kontrast(0xFFFFFF, 0), 21.0, 1e-9);
 }
 
 // ---------------------------------------------------------------- clearing

@@ -92,8 +92,16 @@ QStringList nameFilters(const std::string& vbFilter) {
         QStringList patterns;
         for (const QString& p : parts[i + 1].split(QChar(';'), Qt::SkipEmptyParts))
             patterns << p.trimmed();
-        result << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QChar(' ')) +
-                      QChar(')');
+        const QString description = parts[i].trimmed();
+        const QString listed = QStringLiteral("(") + patterns.join(QChar(' ')) + QChar(')');
+        // "Alle Dateien (*.CFG)" names its patterns already: Qt reads them
+        // from the parentheses, so they are not shown twice.
+        const QString named =
+            QStringLiteral("(") + patterns.join(QChar(';')) + QChar(')');
+        if (description.endsWith(listed) || description.endsWith(named))
+            result << description.left(description.size() - listed.size()) + listed;
+        else
+            result << description + QChar(' ') + listed;
     }
     return result;
 }

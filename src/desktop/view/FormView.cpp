@@ -384,6 +384,11 @@ void FormView::apply(ui::Control& c, const std::string& p) {
     const bool all = p.empty();
     auto is = [&](const char* name) { return all || p == name; };
     applyCommon(c, w, p);
+    if (p == "Visible" && !hiddenLists_.empty()) {
+        const std::set<ui::FileListBox*> hidden = hiddenLists_;
+        for (ui::FileListBox* list : hidden)
+            if (list->EffectiveVisible()) showFileList(*list);
+    }
 
     switch (c.kind()) {
         case Kind::Label: {
@@ -841,6 +846,13 @@ void FormView::showList(ui::ListBox& list) {
 }
 
 void FormView::showFileList(ui::FileListBox& list) {
+    // A list nobody sees costs nothing (the main window polls two hidden
+    // ones every second): it is filled once it shows.
+    if (!list.EffectiveVisible()) {
+        hiddenLists_.insert(&list);
+        return;
+    }
+    hiddenLists_.erase(&list);
     auto* lw = static_cast<QListWidget*>(widget(list));
     ++updating_;
     bool same = lw->count() == list.ListCount();

@@ -11,6 +11,7 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "ui/Control.h"
@@ -103,6 +104,8 @@ private:
     // caret stays where the widget has it.
     const ui::TextBox* editing_ = nullptr;
     bool afterDoubleClick_ = false;
+    // File lists whose contents changed while they were hidden.
+    std::set<ui::FileListBox*> hiddenLists_;
 };
 
 }  // namespace desktop
