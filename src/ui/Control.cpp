@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/Form.h"
+#include "ui/Program.h"
 
 namespace ui {
 
@@ -50,7 +51,14 @@ bool Control::EffectiveVisible() const {
     return true;
 }
 
-void Control::SetFocus() { notify("Focus"); }
+// Focus given to a control of a window that is not in front brings that
+// window to the front: otherwise the next keys the user types would still go
+// to whatever window is in front (after a console command, the server's).
+void Control::SetFocus() {
+    Form& f = form();
+    f.program().activate(f);
+    notify("Focus");
+}
 
 void Control::notify(const char* property) {
     Form& f = form();

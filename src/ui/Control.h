@@ -111,7 +111,8 @@ public:
     Property<Colour> BackColor{*this, "BackColor", kButtonFace};
     Property<ui::Font> Font{*this, "Font"};
 
-    // Asks the view to give the control the keyboard focus.
+    // Brings the control's window to the front (see Program::activate) and
+    // asks the view to give the control the keyboard focus.
     void SetFocus();
 
     // Called by Property on every change; forwards to the form's observer.

@@ -63,9 +63,18 @@ public:
     // The open windows, in the order they were loaded.
     std::vector<Form*> forms() const;
 
+    // Brings the window to the front with the keyboard focus, unless it is
+    // there: SetFocus on any of its controls does this first.
+    void activate(Form& form) {
+        if (formActivated) formActivated(form);
+    }
+
     // Told of every window created and before one is destroyed: the view.
     std::function<void(Form&)> formCreated;
     std::function<void(Form&)> formDestroyed;
+    // Told when a window is to come to the front: the view, or a test's
+    // record of the active window.
+    std::function<void(Form&)> formActivated;
 
 private:
     void add(std::type_index type, std::unique_ptr<Form> form);

@@ -94,6 +94,27 @@ TEST_F(KommunicatorTest, EnterSchicktDenTextZweihundertMillisekundenSpäter) {
     EXPECT_EQ(fokus.an, (Strings{"Sendentext"}));
 }
 
+// After each line the communicator is in front again, so the user's next
+// line goes into its box and out as a chat line, never into the server.
+TEST_F(KommunicatorTest, NachJederZeileIstDerKommunicatorVorn) {
+    serverLäuft();
+    Kommunicator& k = öffnen();
+    for (const char* zeile : {"eins", "zwei"}) {
+        ASSERT_EQ(fake.activeWindow, "Kommonicator") << zeile;
+        tippen(k.Sendentext, std::string(zeile) + "\n");
+        EXPECT_EQ(fake.activeWindow, "Descent 3");
+        bis(loop.now() + 200);
+    }
+    EXPECT_EQ(fake.typedTexts(), (Strings{"Say eins\r", "Say zwei\r"}));
+    EXPECT_EQ(fake.activeWindow, "Kommonicator");
+    // Every other procedure that gives Sendentext the focus does the same.
+    for (ui::CommandButton* b : {&k.lvlneu, &k.lvlq}) {
+        klicken(*b);
+        bis(loop.now() + 200);
+        EXPECT_EQ(fake.activeWindow, "Kommonicator") << b->Name();
+    }
+}
+
 TEST_F(KommunicatorTest, EnterImLeerenFeldTipptNurSay) {
     serverLäuft();
     Kommunicator& k = öffnen();

@@ -50,6 +50,8 @@ public:
         program->formDestroyed = [this](ui::Form& f) {
             if (f.Name() == "Kommunicator") protokoll.notiere("geschlossen");
         };
+        // A window brought to the front is the one the user's keys reach.
+        program->formActivated = [this](ui::Form& f) { fake.activeWindow = f.Caption(); };
     }
     // The program uses the services below: it goes before they do.
     ~KommunicatorTest() override { program.reset(); }

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QtGui/qguiapplication_platform.h>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,6 +25,7 @@
 
 #include "desktop/view/Convert.h"
 #include "desktop/view/Painted.h"
+#include "desktop/X11Windows.h"
 #include "ui/EventLoop.h"
 
 namespace desktop {
@@ -630,7 +632,26 @@ void FormView::applyForm(const std::string& p) {
         else
             window_->hide();
     }
-    if (p == "Focus") window_->activateWindow();
+}
+
+void FormView::activate() {
+    if (detached_ || !window_ || !window_->isVisible()) return;
+    auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!native || !native->display()) {
+        window_->activateWindow();
+        return;
+    }
+    // Asked of the X server, not of Qt: a console command may have moved the
+    // focus to the server's window within this very procedure, before Qt
+    // heard of it.
+    Display* dpy = native->display();
+    x11::IgnoreErrors guard(dpy);
+    const x11::Window w = window_->winId();
+    if (x11::focusedTopLevel(dpy) == x11::topLevelOf(dpy, w)) return;
+    // As on the user's behalf: a window manager may refuse a program that
+    // asks for the focus for itself, and the user's next keys would go astray.
+    window_->raise();
+    x11::activate(dpy, w, 0);
 }
 
 void FormView::applyMenu(ui::Menu& menu, const std::string& p) {

@@ -47,6 +47,10 @@ public:
 
     void propertyChanged(ui::Control& control, const char* property) override;
 
+    // Brings the shown window to the front with the keyboard focus, unless
+    // it has the focus already.
+    void activate();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -7,12 +7,16 @@ namespace desktop {
 QtView::QtView(ui::Program& program) : program_(program), pictureFolder_(qs(program.Path())) {
     program_.formCreated = [this](ui::Form& f) { add(f); };
     program_.formDestroyed = [this](ui::Form& f) { remove(f); };
+    program_.formActivated = [this](ui::Form& f) {
+        if (FormView* v = view(f)) v->activate();
+    };
     for (ui::Form* f : program_.forms()) add(*f);
 }
 
 QtView::~QtView() {
     program_.formCreated = nullptr;
     program_.formDestroyed = nullptr;
+    program_.formActivated = nullptr;
     for (auto& [form, view] : views_) delete view;
 }
 
