@@ -6,15 +6,14 @@ Hilfefenster::Hilfefenster(ui::Program& program) : ui::Form(program, "Hilfefenst
     Caption = "Server Direcktbefehle";
     BorderStyle = ui::vbFixedSingle;
     MaxButton = false;
-    ScaleWidth = 8400;
+    // Wide enough for the shipped text's lines of up to 75 characters.
+    ScaleWidth = 9960;
     ScaleHeight = 6360;
 
-    Direckt.Move(0, 0, 8400, 5760);
+    Direckt.Move(0, 0, 9960, 5760);
     textfenster::gestalte(Direckt, 3);
-    Direckt.BackColor = ui::kWindowBackground;
-    Direckt.ForeColor = ui::kWindowText;
     Direckt.TabIndex = 0;
-    Schliessen.Move(3480, 5880, 1455, 375);
+    Schliessen.Move(4260, 5880, 1455, 375);
     Schliessen.Caption = "Schließen";
     Schliessen.TabIndex = 1;
 

@@ -18,9 +18,11 @@ InfoBox::InfoBox(ui::Program& program) : ui::Form(program, "InfoBox") {
     Image1.Stretch = true;
     Version.Move(1440, 300, 3735, 255);
     Version.Font = ui::Font{"MS Sans Serif", 8.25, true};
-    Conect1.Move(1440, 780, 1935, 255);
+    // Right-aligned, so that the maker's name follows "by" in any font.
+    Conect1.Move(1440, 780, 1800, 255);
+    Conect1.Alignment = ui::vbRightJustify;
     Conect1.Caption = "D3 Vantor Server by ";
-    Label1.Move(3375, 780, 1800, 255);
+    Label1.Move(3240, 780, 1935, 255);
     Label1.Caption = adressen::kMacher;
     Command1.Move(1440, 1920, 1455, 375);
     Command1.Caption = "Mail";

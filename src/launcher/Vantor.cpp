@@ -353,9 +353,9 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     // ---- mod list panel
     at(Modfenster, 2040, 2040, 5655, 3135).Visible = false;
     Modfenster.Caption = "Mod - Liste";
-    label(Label64, "Aktuelle Mod's", 240, 180, 3015);
+    label(Label64, "Aktuelle Mod's", 240, 270, 3015);
     kreuz(Xmod, 5280, 120);
-    at(Modliste, 240, 480, 3255, 2415);
+    at(Modliste, 240, 540, 3255, 2415);
     button(Moddazu, "Hinzufügen", 3720, 480, 1695);
     Moddazu.ToolTipText = "Schreibe ein neuen Eintrag";
     button(Modloschen, "Löschen", 3720, 960, 1695);

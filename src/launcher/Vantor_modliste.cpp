@@ -17,8 +17,15 @@ void Vantor::verbindeModliste() {
 }
 
 // The panel shows the list as the last edit left it: opening reloads
-// nothing.
-void Vantor::M1mlb_Click() { PanelOeffnen(Modfenster, 60, 120); }
+// nothing. While the game-folder panel asks for a folder the list has not
+// been read yet, and "Beenden" would store it empty over Mod.ini.
+void Vantor::M1mlb_Click() {
+    if (Pfadeinstellung.Visible()) {
+        program().platform.system.Beep();
+        return;
+    }
+    PanelOeffnen(Modfenster, 60, 120);
+}
 
 // Any text is a game type: duplicates and commas included. Mod.ini quotes
 // what needs it, so the entry comes back whole.

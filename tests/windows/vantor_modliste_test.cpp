@@ -40,6 +40,16 @@ TEST_F(VantorModlisteTest, OpeningPlacesThePanelAndTakesMenusAndMainArea) {
     EXPECT_EQ(eintraege(v.Modliste), gespeichert);
 }
 
+TEST_F(VantorModlisteTest, WhileTheGameFolderIsAskedForThePanelStaysClosed) {
+    fs::remove(prog("STPfad.ini"));
+    Vantor& v = lade();
+    ASSERT_TRUE(v.Pfadeinstellung.Visible());
+    klick([&] { v.M1mlb.userClick(); });
+    EXPECT_FALSE(v.Modfenster.Visible());
+    EXPECT_EQ(fake.beeps, 2);  // the first-run branch's and this one
+    EXPECT_EQ(bytes("Mod.ini"), crlf(gespeichert));
+}
+
 // Cancel beeps; a duplicate and a text with a comma are appended as they
 // are, and "Beenden" stores the comma quoted so it comes back as one entry.
 TEST_F(VantorModlisteTest, HinzufuegenCancelDuplicateAndCommaThroughModIni) {
