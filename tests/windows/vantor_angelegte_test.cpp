@@ -149,8 +149,6 @@ TEST_F(AngelegteTest, ExpertenButtonsAreOnlyEverEnabled) {
     EXPECT_EQ(v.cn3.Text(), "/gewaehlt.CFG");
     EXPECT_TRUE(v.ee2.Enabled());
     EXPECT_TRUE(v.ee3.Enabled());
-    EXPECT_EQ(fake.openRequests.back().DialogTitle, "Wähle CFG Datei");
-    EXPECT_EQ(fake.openRequests.back().Filter, "Alle Dateien (*.CFG)|*.CFG|");
 
     v.cn1.Text = "";
     v.ASBAbbrechen.userClick();
@@ -192,27 +190,21 @@ TEST_F(AngelegteTest, TheGroupTakesElevenEntriesAndRefusesTheTwelfth) {
     EXPECT_EQ(fake.openRequests.size(), 11u);
 }
 
-TEST_F(AngelegteTest, ExpertenHandsTheSlotsFileToTheEditor) {
+TEST_F(AngelegteTest, ExpertenHandsTheSlotsFileToTheEditorThroughEditIni) {
     const std::string datei = cfg("mit, komma.CFG", "PPS=8\r\n");
     sts({}, datei);
-    Vantor& v = lade();
-    v.AnM3b.userClick();
-    v.ee1.userClick();
-    EXPECT_EQ(bytes("Edit.ini"), crlf({"\"" + datei + "\""}));
-    FormEditor* e = program->find<FormEditor>();
-    ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->TextfeldEditor.Text(), "PPS=8\r\n");
-    EXPECT_TRUE(v.Angelegte.Visible());
-}
-
-TEST_F(AngelegteTest, AnEditIniThatCannotBeWrittenOpensNoEditor) {
-    sts({}, cfg("a.CFG"));
     Vantor& v = lade();
     v.AnM3b.userClick();
     testing_support::makeDirs(prog("Edit.ini"));  // a folder in its place
     fake.answerMsgBox(platform::vbOK, "Edit.ini konnte nicht geschrieben werden");
     v.ee1.userClick();
     EXPECT_EQ(program->find<FormEditor>(), nullptr);
+
+    std::filesystem::remove(prog("Edit.ini"));
+    v.ee1.userClick();
+    EXPECT_EQ(bytes("Edit.ini"), crlf({"\"" + datei + "\""}));
+    ASSERT_NE(program->find<FormEditor>(), nullptr);
+    EXPECT_EQ(program->find<FormEditor>()->TextfeldEditor.Text(), "PPS=8\r\n");
 }
 
 // ---------------------------------------------------------------- the start frame
@@ -257,8 +249,12 @@ TEST_F(AngelegteTest, HoardIsAskedWhenTheFileSaysSoWhateverTheGameType) {
     EXPECT_EQ(fake.processes.back().commandLine, zeile(2, anarchy));
 }
 
-TEST_F(AngelegteTest, AConfigurationThatCannotBeReadStartsNothing) {
-    sts({}, "");
+// Nothing starts from a configuration that cannot be read (an empty path
+// included) or a queue that cannot be written: the message says why and the
+// frame stays open. A program that cannot be started disarms its count.
+TEST_F(AngelegteTest, WhatCannotBeReadWrittenOrStartedIsReported) {
+    const std::string h = cfg("h.CFG", "Scriptname=Hoard\r\n");
+    sts({h, h}, "");
     Vantor& v = geladen();
     v.Server1.userClick();
     fake.answerMsgBox(platform::vbOK, "keine Datei angegeben");
@@ -268,20 +264,23 @@ TEST_F(AngelegteTest, AConfigurationThatCannotBeReadStartsNothing) {
     v.Server1.userClick();
     fake.answerMsgBox(platform::vbOK, "fehlt.CFG konnte nicht gelesen");
     v.AS2.userClick();
+    testing_support::makeDirs(prog("pack.cfg"));
+    v.ASAbbrechen.userClick();
+    v.Server6.userClick();
+    fake.answerMsgBox(platform::vbOK, "pack.cfg konnte nicht geschrieben werden");
+    v.AS1.userClick();
     EXPECT_TRUE(fake.processes.empty());
     for (const fakes::ShownMsgBox& m : fake.msgBoxes) EXPECT_EQ(m.flags, platform::vbCritical);
     erwarteOffen(v, v.ASfra, true);
-}
 
-TEST_F(AngelegteTest, ARunningServerRefusesTheStartAndKeepsTheFrame) {
-    sts({}, cfg("a.CFG"));
-    Vantor& v = geladen();
-    v.Pfeil2.Visible = true;
+    fake.shellSucceeds = false;
+    v.ServerConfig1 = h;
+    v.ASAbbrechen.userClick();
     v.Server1.userClick();
-    fake.answerMsgBox(platform::vbOK, "Server 2 ist bereits gestartet! ");
-    v.AS2.userClick();
-    EXPECT_TRUE(fake.processes.empty());
-    erwarteOffen(v, v.ASfra, true);
+    fake.answerInputBox("4", kHortfrage);
+    fake.answerMsgBox(platform::vbOK, "Der Server konnte nicht gestartet werden:\n" + zeile(1, h));
+    v.AS1.userClick();
+    EXPECT_FALSE(v.Hortsetzten.Enabled());
 }
 
 TEST_F(AngelegteTest, LevelPackOfThreeQueuesTwoAndOpensTheCommunicator) {
@@ -330,22 +329,8 @@ TEST_F(AngelegteTest, LevelPackOfOneLeavesTheQueueEmptyAndServer2LeavesItAlone) 
     bool vorhanden = false;
     EXPECT_EQ(readBytes(prog("pack.cfg"), &vorhanden), "");
     EXPECT_TRUE(vorhanden);
-}
 
-TEST_F(AngelegteTest, AQueueThatCannotBeWrittenStartsNothing) {
-    sts({cfg("a.CFG"), cfg("b.CFG")});
-    Vantor& v = geladen();
-    testing_support::makeDirs(prog("pack.cfg"));
-    v.Server6.userClick();
-    fake.answerMsgBox(platform::vbOK, "pack.cfg konnte nicht geschrieben werden");
-    v.AS1.userClick();
-    EXPECT_TRUE(fake.processes.empty());
-    EXPECT_TRUE(v.ASfra.Visible());
-}
-
-TEST_F(AngelegteTest, AbbrechenFreesServer2AndTheXLeavesIt) {
-    sts({cfg("a.CFG")});
-    Vantor& v = geladen();
+    // "X" leaves server 2 as the pack left it; "Abbrechen" frees it.
     v.Server6.userClick();
     v.KreutzAS.userClick();
     erwarteOffen(v, v.ASfra, false);
@@ -354,17 +339,6 @@ TEST_F(AngelegteTest, AbbrechenFreesServer2AndTheXLeavesIt) {
     v.ASAbbrechen.userClick();
     erwarteOffen(v, v.ASfra, false);
     EXPECT_TRUE(v.AS2.Enabled());
-}
-
-TEST_F(AngelegteTest, AProgramThatCannotStartIsReportedAndDisarmsTheCount) {
-    sts({}, cfg("h.CFG", "Scriptname=Hoard\r\n"));
-    Vantor& v = geladen();
-    fake.shellSucceeds = false;
-    v.Server1.userClick();
-    fake.answerInputBox("4", kHortfrage);
-    fake.answerMsgBox(platform::vbOK, "Der Server konnte nicht gestartet werden:\n" + zeile(1, gameRoot / "h.CFG"));
-    v.AS1.userClick();
-    EXPECT_FALSE(v.Hortsetzten.Enabled());
 }
 
 // Both frames: a grayed "Server minimiert starten" starts nothing, so no orb
