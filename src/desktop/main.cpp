@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "desktop/German.h"
 #include "desktop/view/QtLoop.h"
 #include "desktop/view/QtServices.h"
 #include "desktop/view/QtView.h"
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
     // the windows must still be X11 windows.
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    desktop::germanQt(app);
+    desktop::germanSystemMessages();
     // The program ends when its windows say so (End) or when none is left.
     app.setQuitOnLastWindowClosed(false);
 

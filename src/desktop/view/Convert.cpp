@@ -85,13 +85,29 @@ int modelPosition(const std::string& utf8, int widgetPos) {
     return static_cast<int>(i);
 }
 
+namespace {
+
+QStringList patternsOf(const QString& part) {
+    QStringList patterns;
+    for (const QString& p : part.split(QChar(';'), Qt::SkipEmptyParts)) patterns << p.trimmed();
+    return patterns;
+}
+
+}  // namespace
+
+QStringList filterPatterns(const std::string& vbFilter, int index) {
+    const QStringList parts = qs(vbFilter).split(QChar('|'));
+    const int pairs = static_cast<int>(parts.size() / 2);
+    if (pairs == 0) return {};
+    if (index < 1 || index > pairs) index = 1;
+    return patternsOf(parts[2 * (index - 1) + 1]);
+}
+
 QStringList nameFilters(const std::string& vbFilter) {
     const QStringList parts = qs(vbFilter).split(QChar('|'));
     QStringList result;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns;
-        for (const QString& p : parts[i + 1].split(QChar(';'), Qt::SkipEmptyParts))
-            patterns << p.trimmed();
+        const QStringList patterns = patternsOf(parts[i + 1]);
         const QString description = parts[i].trimmed();
         const QString listed = QStringLiteral("(") + patterns.join(QChar(' ')) + QChar(')');
         // "Alle Dateien (*.CFG)" names its patterns already: Qt reads them

@@ -42,6 +42,9 @@ int modelPosition(const std::string& utf8, int widgetPos);
 // "Beschreibung (Muster)", patterns separated by ';' in the filter and by
 // blanks in Qt's form. A trailing '|' is allowed.
 QStringList nameFilters(const std::string& vbFilter);
+// The patterns of the filter with the 1-based index (the first for an index
+// out of range); empty without a filter.
+QStringList filterPatterns(const std::string& vbFilter, int index);
 
 // The Windows-1252 code of one typed character, or -1 when the code page
 // lacks it.

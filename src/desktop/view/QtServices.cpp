@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QRegularExpression>
 #include <QUrl>
 #include <cstdio>
 #include <unistd.h>
@@ -79,6 +80,21 @@ std::string QtDialogs::InputBox(const std::string& prompt, const std::string& ti
     return ss(dialog.textValue());
 }
 
+namespace {
+
+// Whether the name matches one of the patterns, as the dialog's file list
+// matches them (case-sensitive here); no pattern allows everything.
+bool allows(const QStringList& patterns, const QString& name) {
+    if (patterns.isEmpty()) return true;
+    for (const QString& p : patterns) {
+        const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(p));
+        if (re.match(name).hasMatch()) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::optional<std::string> QtDialogs::fileDialog(const platform::FileDialogRequest& r, bool save) {
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -93,7 +109,12 @@ std::optional<std::string> QtDialogs::fileDialog(const platform::FileDialogReque
     if (!r.FileName.empty()) {
         const QFileInfo proposed(qs(r.FileName));
         if (r.FileName.find('/') != std::string::npos) dialog.setDirectory(proposed.absolutePath());
-        dialog.selectFile(proposed.fileName());
+        // The name left from another use of the shared dialog (the game's
+        // program, picked as "all files") is proposed only where the filter
+        // allows it: Qt would list a selected file whatever the filter says,
+        // and Enter would take it.
+        if (allows(filterPatterns(r.Filter, r.FilterIndex), proposed.fileName()))
+            dialog.selectFile(proposed.fileName());
     }
     if (save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
