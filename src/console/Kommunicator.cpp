@@ -129,7 +129,7 @@ void Kommunicator::entwurf() {
 
 void Kommunicator::entwurfAutotexte() {
     autotexte.Caption = "Autotexte";
-    autotexte.Move(720, 600, 6555, 3300);
+    autotexte.Move(0, 0, 7410, 4440);
     autotexte.ForeColor = kHellgelb;
     autotexte.BackColor = kDunkelblau;
     autotexte.Visible = false;
@@ -143,27 +143,27 @@ void Kommunicator::entwurfAutotexte() {
     int tab = 20;
     for (int n = 0; n < 4; ++n) {
         Autotext& z = zeilen_[n];
-        const int top = 240 + n * 630;
-        label(*nummern[n], nummerText[n], 120, top + 30, 255, 255);
-        z.Text.Move(420, top, 5955, 285);
+        const int top = 540 + n * 630;
+        label(*nummern[n], nummerText[n], 540, top + 30, 255, 255);
+        z.Text.Move(840, top, 5955, 285);
         z.Text.ToolTipText = "Zu sendender Text";
-        label(*sätze[n], satzText[n], 420, top + 330, 2415, 255);
-        minutenfeld(z.Minuten, 2880, top + 300);
-        label(*einheiten[n], "Min", 3420, top + 330, 375, 255);
+        label(*sätze[n], satzText[n], 840, top + 330, 2415, 255);
+        minutenfeld(z.Minuten, 3300, top + 300);
+        label(*einheiten[n], "Min", 3840, top + 330, 375, 255);
         kästchen(z.Wiederholen, "Senden wiederholen",
-                 "Wiederholt das Senden des Textes nach eingestellter Zeit", 3840, top + 330, 1815);
-        kästchen(z.Aktiv, "Aktiv", "Setzt das senden des Textes Aktiv", 5700, top + 330, 735);
+                 "Wiederholt das Senden des Textes nach eingestellter Zeit", 4260, top + 330, 1815);
+        kästchen(z.Aktiv, "Aktiv", "Setzt das senden des Textes Aktiv", 6120, top + 330, 735);
         for (ui::Control* c : std::initializer_list<ui::Control*>{&z.Text, &z.Minuten, &z.Wiederholen,
                                                                  &z.Aktiv})
             c->TabIndex = tab++;
     }
-    Beendentext.Move(420, 2760, 5175, 285);
+    Beendentext.Move(840, 3060, 5175, 285);
     Beendentext.ToolTipText = "Zu sendender Text";
     Beendentext.Text = kEndtext;
-    kästchen(aktive5, "Aktiv", "Setzt das senden des Textes Aktiv", 5700, 2775, 735);
-    label(Label14, "Wird gesendet 1 Min. bevor Server beendet wird", 420, 3060, 4095, 195);
+    kästchen(aktive5, "Aktiv", "Setzt das senden des Textes Aktiv", 6120, 3075, 735);
+    label(Label14, "Wird gesendet 1 Min. bevor Server beendet wird", 840, 3360, 4095, 255);
     atsp.Caption = "Speichern";
-    atsp.Move(5160, 3000, 1215, 255);
+    atsp.Move(5580, 3360, 1215, 315);
     Beendentext.TabIndex = tab++;
     aktive5.TabIndex = tab++;
     atsp.TabIndex = tab++;
@@ -273,9 +273,11 @@ void Kommunicator::packlisteLesen() {
 
 // ---------------------------------------------------------------- the frame
 
+// The frame covers the whole window: at the place 720, 600 the controls of
+// the main area would show round its edges. "Schliessen" lies above it.
 void Kommunicator::atz_Click() {
-    autotexte.Left = 720;
-    autotexte.Top = 600;
+    autotexte.Left = 0;
+    autotexte.Top = 0;
     autotexte.Visible = true;
 }
 

@@ -47,7 +47,6 @@ public:
     ui::CommandButton lvlneu{this, "lvlneu"};
     ui::CommandButton lvlq{this, "lvlq"};
     ui::CommandButton atz{this, "atz"};
-    ui::CommandButton beenden{this, "beenden"};
 
     // ---- the frame in which the automatic texts are written
     ui::Frame autotexte{this, "autotexte"};
@@ -83,6 +82,9 @@ public:
     ui::CheckBox aktive5{&autotexte, "aktive5"};
     ui::Label Label14{&autotexte, "Label14"};
     ui::CommandButton atsp{&autotexte, "atsp"};
+    // After the frame: it stays in use above the frame, which covers the
+    // rest of the window.
+    ui::CommandButton beenden{this, "beenden"};
 
     // ---- timers
     ui::Timer Text{this, "Text", 200};

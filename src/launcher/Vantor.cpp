@@ -95,17 +95,18 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
 
     // ---- main area, first page
     at(Hauptprog, 0, 600, 9060, 6375);
+    // The boxes start where the longest caption, "Konfigurationsname", ends.
     label(LabelSpielname, "Spielname", 120, 270, 1335);
-    at(Spielname, 1560, 240, 3015, 285).Text = "D3 Vantor Spiel";
+    at(Spielname, 1680, 240, 2895, 285).Text = "D3 Vantor Spiel";
     label(LabelSpieletyp, "Spieletyp", 120, 630, 1335);
-    at(Spieletyp, 1560, 600, 3015, 315).Text = "Anarchy";
+    at(Spieletyp, 1680, 600, 2895, 315).Text = "Anarchy";
     label(LabelLevel, "Level", 120, 990, 1335);
-    at(Levelname, 1560, 960, 3015, 285).Text = "ProFight2.mn3";
-    label(LabelConfigname, "Konfigurationsname", 120, 1350, 1440);
-    at(Configname, 1560, 1320, 3015, 285);
+    at(Levelname, 1680, 960, 2895, 285).Text = "ProFight2.mn3";
+    label(LabelConfigname, "Konfigurationsname", 120, 1350, 1530);
+    at(Configname, 1680, 1320, 2895, 285);
     Configname.Locked = true;
     label(LabelBegrüssung, "Begrüßungstext", 120, 1710, 1335);
-    at(Begrüssungstext, 1560, 1680, 3015, 285).Text = "Hallo";
+    at(Begrüssungstext, 1680, 1680, 2895, 285).Text = "Hallo";
     Begrüssungstext.ToolTipText = "Der text der zu sehen ist wenn man im Level Eintritt!";
 
     struct Zahlenfeld {

@@ -1,5 +1,6 @@
 // The communicator window: opening, Autotexte.ini, pack.cfg, the frame and
 // every way of closing.
+#include <algorithm>
 #include <filesystem>
 
 #include "kommunicator_fixture.h"
@@ -193,8 +194,14 @@ TEST_F(KommunicatorTest, RahmenAutotexte) {
     k.autotexte.Move(0, 0, 6555, 3300);
     klicken(k.atz);
     EXPECT_TRUE(k.autotexte.Visible());
-    EXPECT_EQ(k.autotexte.Left(), 720);
-    EXPECT_EQ(k.autotexte.Top(), 600);
+    // Over the whole window; "Schliessen" comes after it and lies above it.
+    EXPECT_EQ(k.autotexte.Left(), 0);
+    EXPECT_EQ(k.autotexte.Top(), 0);
+    EXPECT_EQ(k.autotexte.Width(), k.ScaleWidth());
+    EXPECT_EQ(k.autotexte.Height(), k.ScaleHeight());
+    const auto& kinder = k.Children();
+    EXPECT_GT(std::find(kinder.begin(), kinder.end(), &k.beenden) - kinder.begin(),
+              std::find(kinder.begin(), kinder.end(), &k.autotexte) - kinder.begin());
 
     klicken(k.beenden);
     EXPECT_EQ(offen(), &k) << "Schliessen only hides the frame";

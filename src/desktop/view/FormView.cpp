@@ -1,6 +1,7 @@
 #include "desktop/view/FormView.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -397,8 +398,15 @@ void FormView::apply(ui::Control& c, const std::string& p) {
             auto& label = as<ui::Label>(c);
             auto* l = static_cast<QLabel*>(w);
             if (is("Caption")) l->setText(displayText(label.Caption()));
-            if (is("Alignment")) l->setAlignment(alignment(label.Alignment(), Qt::AlignTop));
             if (is("WordWrap")) l->setWordWrap(label.WordWrap());
+            if (is("Alignment") || is("WordWrap") || is("Height") || is("Font") || is("Caption")) {
+                // A caption of one line stands level with the text of the
+                // box beside it, which Qt centres in the box's height.
+                const bool oneLine = !label.WordWrap() &&
+                                     label.Caption().find_first_of("\r\n") == std::string::npos &&
+                                     l->height() < 2 * l->fontMetrics().height();
+                l->setAlignment(alignment(label.Alignment(), oneLine ? Qt::AlignVCenter : Qt::AlignTop));
+            }
             if (is("BorderStyle"))
                 l->setFrameStyle(label.BorderStyle() ? QFrame::Panel | QFrame::Sunken : QFrame::NoFrame);
             if (p == "BackStyle") applyColours(c, w);
@@ -531,7 +539,11 @@ void FormView::applyColours(ui::Control& c, QWidget* w) {
         case Kind::ListBox:
         case Kind::FileListBox:
             setColour(pal, QPalette::Text, fore, true);
-            setColour(pal, QPalette::Base, back, false);
+            // A box out of use shows the ground of the window's buttons, as
+            // a disabled box does, whatever its own colour.
+            setColour(pal, QPalette::Base, back, true);
+            pal.setColor(QPalette::Disabled, QPalette::Base,
+                         QApplication::palette().color(QPalette::Disabled, QPalette::Window));
             fill = false;
             break;
         case Kind::CommandButton:

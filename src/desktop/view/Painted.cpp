@@ -21,13 +21,32 @@ void PictureWidget::setBorder(bool border) {
     update();
 }
 
+// A stretched picture grows only by whole multiples and stands centred:
+// enlarged by a fraction, every pixel would blur into its neighbours. One
+// larger than its place shrinks to fit, keeping its proportions.
+QRect PictureWidget::pictureRect() const {
+    if (picture_.isNull()) return {};
+    const QSize own = picture_.size() / picture_.devicePixelRatio();
+    if (!stretch_) return QRect(QPoint(0, 0), own);
+    QSize shown = own;
+    if (own.width() > width() || own.height() > height()) {
+        shown = own.scaled(size(), Qt::KeepAspectRatio);
+    } else {
+        const int factor = std::max(1, std::min(width() / own.width(), height() / own.height()));
+        shown = own * factor;
+    }
+    QRect r(QPoint(0, 0), shown);
+    r.moveCenter(rect().center());
+    return r;
+}
+
 void PictureWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!picture_.isNull()) {
-        if (stretch_)
-            p.drawPixmap(rect(), picture_);
-        else
-            p.drawPixmap(0, 0, picture_);
+        const QRect r = pictureRect();
+        // Shrinking smooths; whole multiples stay sharp.
+        p.setRenderHint(QPainter::SmoothPixmapTransform, r.width() < picture_.width());
+        p.drawPixmap(r, picture_);
     }
     if (border_) {
         p.setPen(palette().color(QPalette::Dark));

@@ -17,6 +17,8 @@ public:
     void setStretch(bool stretch);
     void setBorder(bool border);
     const QPixmap& picture() const { return picture_; }
+    // Where the picture is drawn in the widget.
+    QRect pictureRect() const;
 
 protected:
     void paintEvent(QPaintEvent*) override;
