@@ -129,7 +129,7 @@ void Kommunicator::entwurf() {
 
 void Kommunicator::entwurfAutotexte() {
     autotexte.Caption = "Autotexte";
-    autotexte.Move(0, 0, 7410, 4440);
+    autotexte.Move(0, 0, ScaleWidth(), ScaleHeight());
     autotexte.ForeColor = kHellgelb;
     autotexte.BackColor = kDunkelblau;
     autotexte.Visible = false;
@@ -276,8 +276,7 @@ void Kommunicator::packlisteLesen() {
 // The frame covers the whole window: at the place 720, 600 the controls of
 // the main area would show round its edges. "Schliessen" lies above it.
 void Kommunicator::atz_Click() {
-    autotexte.Left = 0;
-    autotexte.Top = 0;
+    autotexte.Move(0, 0, ScaleWidth(), ScaleHeight());
     autotexte.Visible = true;
 }
 

@@ -191,7 +191,7 @@ TEST_F(KommunicatorTest, ZweitesÖffnenLiestNichts) {
 
 TEST_F(KommunicatorTest, RahmenAutotexte) {
     Kommunicator& k = öffnen();
-    k.autotexte.Move(0, 0, 6555, 3300);
+    k.autotexte.Move(720, 600, 6555, 3300);
     klicken(k.atz);
     EXPECT_TRUE(k.autotexte.Visible());
     // Over the whole window; "Schliessen" comes after it and lies above it.
