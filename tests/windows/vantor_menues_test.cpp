@@ -1,11 +1,9 @@
-// The main window's menu items that open other windows, the links, the
-// master-server panel, Gamespy.cfg, the statistics program, and the exit
-// taking the help and about windows with it.
+// The main window's menus and links, Gamespy.cfg, the editor hand-off, the
+// mod list panel and the level list.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "common/Adressen.h"
 #include "console/Kommunicator.h"
 #include "editor/FormEditor.h"
 #include "editor/Hilfefenster.h"
@@ -14,260 +12,195 @@
 
 namespace fs = std::filesystem;
 using testing_support::crlf;
+using Liste = std::vector<std::string>;
 
-class VantorMenuesTest : public VantorTest {
+class MenuesTest : public VantorTest {
 protected:
-    void SetUp() override { ersterStart(gameFolder); }
-
-    // One user action, as the event loop runs it.
+    void SetUp() override {
+        ersterStart(gameFolder);
+        schreibe("Mod.ini", {"Anarchy", "CTF"});
+        v = &lade();
+    }
     void klick(ui::Menu& m) { loop.dispatch([&] { m.userClick(); }); }
-    void gamespy(Vantor& v, int antwort, const char* frage) {
-        fake.answerMsgBox(antwort, frage);
-        if (antwort == platform::vbOK) fake.answerMsgBox(platform::vbOK, "Gamespy.cfg wurde");
-        klick(v.m41);
+    void klick(ui::CommandButton& b) { loop.dispatch([&] { b.userClick(); }); }
+    void dazu(const std::string& mod) {
+        fake.answerInputBox(mod);
+        klick(v->Moddazu);
     }
+    Vantor* v = nullptr;
 };
 
-TEST_F(VantorMenuesTest, HelpItemWhileTheHelpWindowIsOpenReadsNothing) {
-    testing_support::writeBytes(prog("serverbefehle.txt"), "erst");
-    Vantor& v = lade();
-    klick(v.zum2c);
-    Hilfefenster* h = program->find<Hilfefenster>();
-    ASSERT_NE(h, nullptr);
-    h->Direckt.Text = "geändert";  // the window's state, which a new load would lose
-    testing_support::writeBytes(prog("serverbefehle.txt"), "später");
-    klick(v.zum2c);
-    EXPECT_EQ(program->find<Hilfefenster>(), h);
-    EXPECT_EQ(h->Direckt.Text(), "geändert");
-}
-
-TEST_F(VantorMenuesTest, KommunicatorItemTwiceOpensOneWindowAndLeavesTheProperty) {
-    Vantor& v = lade();
-    klick(v.Ka);
-    Kommunicator* k = program->find<Kommunicator>();
-    ASSERT_NE(k, nullptr);
-    k->Sendentext.Text = "bleibt";
-    klick(v.Ka);
-    EXPECT_EQ(program->find<Kommunicator>(), k);
-    EXPECT_EQ(k->Sendentext.Text(), "bleibt");
-    EXPECT_EQ(v.Fensterwert, 0);
-}
-
-TEST_F(VantorMenuesTest, LinksOpenTheirAddresses) {
-    Vantor& v = lade();
-    EXPECT_EQ(v.l1.Caption(), std::string("Link zu ") + adressen::kSeite1Name);
-    EXPECT_EQ(v.l2.Caption(), std::string("Link zu ") + adressen::kSeite2Name);
-    EXPECT_EQ(v.Image2.ToolTipText(), std::string("Link zu ") + adressen::kClanSeite);
-    klick(v.l11);
-    klick(v.l1);
-    klick(v.l2);
-    loop.dispatch([&] { v.Image2.userClick(); });
-    EXPECT_EQ(fake.links, (std::vector<std::string>{adressen::kHomepage, adressen::kSeite1,
-                                                    adressen::kSeite2, adressen::kClanSeite}));
-}
-
-// With the mod list panel open, "Datei", "Extra" and "Gamespy" are out of use
-// and so is the main area with the picture link; "Info" keeps working.
-TEST_F(VantorMenuesTest, WhatWorksWhileAnOverlayPanelIsOpen) {
-    testing_support::writeBytes(prog("serverbefehle.txt"), "Hilfe");
-    Vantor& v = lade();
-    klick(v.M1mlb);
-    ASSERT_TRUE(v.Modfenster.Visible());
-    klick(v.Ka);
-    klick(v.m41);
-    loop.dispatch([&] { v.Image2.userClick(); });
+// With the mod list open, "Datei", "Extra", "Gamespy" and the main area with
+// the clan picture are out of use; "Info" works, and "Zu Gamespy" with it.
+// STAT.EXE that cannot start is named. The exit takes the help and about
+// windows with it.
+TEST_F(MenuesTest, WhatWorksWhileAnOverlayPanelIsOpen) {
+    klick(v->M1mlb);
+    klick(v->Ka);
+    loop.dispatch([&] { v->Image2.userClick(); });
     EXPECT_EQ(program->find<Kommunicator>(), nullptr);
-    EXPECT_TRUE(fake.links.empty());
-
-    klick(v.Im3b);
-    EXPECT_TRUE(v.spy.Visible());
-    klick(v.l11);
-    klick(v.zum2c);
-    klick(v.Im2b);
-    EXPECT_EQ(fake.links, std::vector<std::string>{adressen::kHomepage});
-    EXPECT_NE(program->find<Hilfefenster>(), nullptr);
-    EXPECT_NE(program->find<InfoBox>(), nullptr);
-    // The panel's OK hides it and touches nothing else.
-    loop.dispatch([&] { v.Spyok.userClick(); });
-    EXPECT_FALSE(v.spy.Visible());
-    EXPECT_TRUE(v.Modfenster.Visible());
-    EXPECT_FALSE(v.Hauptprog.Enabled());
-}
-
-TEST_F(VantorMenuesTest, GamespyTwiceCreatesTheFileAndDeletesItAgain) {
-    Vantor& v = lade();
-    EXPECT_FALSE(v.spypic.Visible());
-    gamespy(v, platform::vbOK, "Zur Zeit ist keine Gamespy.cfg angelegt !");
-    EXPECT_EQ(testing_support::readBytes(game("Gamespy.cfg")),
-              std::string("0\r\n") + adressen::kMasterserver + ":27900\r\n");
-    EXPECT_TRUE(v.spypic.Visible());
-    ASSERT_EQ(fake.msgBoxes.size(), 2u);
-    EXPECT_EQ(fake.msgBoxes[0].flags, 33);
-    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
-    EXPECT_EQ(fake.msgBoxes[1].text, "Gamespy.cfg wurde angelegt !");
-    EXPECT_EQ(fake.msgBoxes[1].flags, 64);
-
-    gamespy(v, platform::vbOK, "Eine Gamespy.cfg ist bereitz vorhanden !");
-    EXPECT_FALSE(testing_support::fileExists(game("Gamespy.cfg")));
-    EXPECT_FALSE(v.spypic.Visible());
-    ASSERT_EQ(fake.msgBoxes.size(), 4u);
-    EXPECT_EQ(fake.msgBoxes[2].flags, 33);
-    EXPECT_EQ(fake.msgBoxes[3].text, "Gamespy.cfg wurde gelöscht !");
-    EXPECT_EQ(v.Antwort, "1");
-}
-
-// Cancel at either question leaves the file and the picture as they were.
-class GamespyAbbruch : public VantorMenuesTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(GamespyAbbruch, LeavesFileAndPicture) {
-    const bool vorhanden = GetParam();
-    if (vorhanden) testing_support::writeBytes(game("Gamespy.cfg"), "0\r\neigen:1\r\n");
-    Vantor& v = lade();
-    gamespy(v, platform::vbCancel, vorhanden ? "bereitz vorhanden" : "keine Gamespy.cfg");
-    EXPECT_EQ(testing_support::fileExists(game("Gamespy.cfg")), vorhanden);
-    if (vorhanden) {
-        EXPECT_EQ(testing_support::readBytes(game("Gamespy.cfg")), "0\r\neigen:1\r\n");
-    }
-    EXPECT_EQ(v.spypic.Visible(), vorhanden);
-    EXPECT_EQ(v.Antwort, "2");
-}
-
-INSTANTIATE_TEST_SUITE_P(Faelle, GamespyAbbruch, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Vorhanden" : "Fehlt"; });
-
-TEST_F(VantorMenuesTest, GamespyThatCannotBeCreatedIsReportedAndThePictureFollowsTheFile) {
-    // A folder of that name with something in it: no file can take its place.
-    testing_support::makeDirs(game("Gamespy.cfg/x"));
-    Vantor& v = lade();
-    fake.answerMsgBox(platform::vbOK, "keine Gamespy.cfg");
-    fake.answerMsgBox(platform::vbOK, game("Gamespy.cfg"));
-    klick(v.m41);
-    ASSERT_EQ(fake.msgBoxes.size(), 2u);
-    EXPECT_EQ(fake.msgBoxes[1].flags, platform::vbCritical);
-    EXPECT_EQ(fake.msgBoxes[1].title, "Talvir");
-    EXPECT_NE(fake.msgBoxes[1].text.find("geschrieben"), std::string::npos);
-    EXPECT_FALSE(v.spypic.Visible());
-    EXPECT_TRUE(fs::is_directory(game("Gamespy.cfg")));
-}
-
-// Without a usable game folder the file would go to the file-system root.
-class GamespyOhneSpielordner : public VantorMenuesTest,
-                               public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(GamespyOhneSpielordner, BeepsAndWritesNothing) {
-    Vantor& v = lade();
-    v.Despfad.Text = GetParam();
-    klick(v.m41);
-    EXPECT_EQ(fake.beeps, 1);
-    EXPECT_TRUE(fake.msgBoxes.empty());
-    EXPECT_FALSE(fs::exists("/Gamespy.cfg"));
-}
-
-INSTANTIATE_TEST_SUITE_P(Faelle, GamespyOhneSpielordner,
-                         ::testing::Values("", "/gibt/es/nicht"),
-                         [](const auto& info) { return info.index == 0 ? "Leer" : "Fehlt"; });
-
-TEST_F(VantorMenuesTest, StatistikStartsStatExeAndNamesTheCommandWhenItCannot) {
-    Vantor& v = lade();
-    EXPECT_FALSE(v.Statik.Visible());
-    loop.dispatch([&] { v.Statik_Click(); });
-    ASSERT_EQ(fake.processes.size(), 1u);
-    EXPECT_EQ(fake.processes[0].commandLine, prog("STAT.EXE"));
-    EXPECT_EQ(fake.processes[0].windowStyle, platform::vbNormalFocus);
-    EXPECT_TRUE(fake.msgBoxes.empty());
-
+    fake.answerMsgBox(platform::vbOK, "serverbefehle.txt");
+    for (ui::Menu* m : {&v->l11, &v->l1, &v->l2, &v->zum2c, &v->Im2b, &v->Im3b}) klick(*m);
+    EXPECT_TRUE(program->find<Hilfefenster>() && program->find<InfoBox>() && v->spy.Visible());
+    klick(v->Spyok);
+    loop.dispatch([&] { v->Xmod.userClick(); });
+    loop.dispatch([&] { v->Image2.userClick(); });
+    EXPECT_EQ(fake.links, (Liste{"https://vantor.example.org", "https://descent-fans.example.org",
+                                 "https://descent-levels.example.org",
+                                 "https://clan.vantor.example.org"}));
+    klick(v->Ka);
+    program->find<Kommunicator>()->Sendentext.Text = "bleibt";
+    klick(v->Ka);
+    EXPECT_EQ(program->find<Kommunicator>()->Sendentext.Text(), "bleibt");
     fake.shellSucceeds = false;
-    fake.answerMsgBox(platform::vbOK, prog("STAT.EXE"));
-    loop.dispatch([&] { v.Statik_Click(); });
-    ASSERT_EQ(fake.msgBoxes.size(), 1u);
-    EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
+    fake.answerMsgBox(platform::vbOK, "konnte nicht gestartet werden:\n" + prog("STAT.EXE"));
+    loop.dispatch([&] { v->Statik_Click(); });
+    EXPECT_THROW(klick(v->endm1d), ui::ProgramEnded);
+    EXPECT_TRUE(!program->find<Hilfefenster>() && !program->find<InfoBox>());
 }
 
-TEST_F(VantorMenuesTest, ExitUnloadsTheHelpAndAboutWindows) {
-    testing_support::writeBytes(prog("serverbefehle.txt"), "Hilfe");
-    Vantor& v = lade();
-    klick(v.zum2c);
-    klick(v.Im2b);
-    ASSERT_NE(program->find<Hilfefenster>(), nullptr);
-    ASSERT_NE(program->find<InfoBox>(), nullptr);
-    EXPECT_THROW(loop.dispatch([&] { v.endm1d.userClick(); }), ui::ProgramEnded);
-    EXPECT_TRUE(fake.ended);
-    EXPECT_EQ(program->find<Hilfefenster>(), nullptr);
-    EXPECT_EQ(program->find<InfoBox>(), nullptr);
-}
-
-TEST_F(VantorMenuesTest, GamespyFindsTheFileInAnyCase) {
-    testing_support::writeBytes(game("gamespy.cfg"), "0\r\nalt:27900\r\n");
-    Vantor& v = lade();
-    EXPECT_TRUE(v.spypic.Visible());
-    gamespy(v, platform::vbOK, "bereitz vorhanden");
-    EXPECT_FALSE(fs::exists(game("gamespy.cfg")));
-    EXPECT_FALSE(fs::exists(game("Gamespy.cfg")));
-    EXPECT_FALSE(v.spypic.Visible());
-}
-
-// ------------------------------------------------------------------ editor hand-off
-
-class EditorUebergabe : public VantorMenuesTest {
-protected:
-    void waehle(Vantor& v, std::optional<std::string> pfad) {
-        fake.answerOpen(std::move(pfad));
-        klick(v.m3Keb);
+// Created as two lines and deleted again, found in any case; Cancel at a
+// question changes nothing; spypic follows the file.
+TEST_F(MenuesTest, GamespyKonfiguration) {
+    for (int antwort : {platform::vbCancel, platform::vbOK, platform::vbCancel, platform::vbOK}) {
+        fake.answerMsgBox(antwort, fs::exists(game("gamespy.cfg")) ? "bereitz vorhanden" : "keine Gamespy");
+        if (antwort == platform::vbOK) fake.answerMsgBox(platform::vbOK, "Gamespy.cfg wurde");
+        const bool vorher = v->spypic.Visible();
+        klick(v->m41);
+        EXPECT_EQ(v->spypic.Visible(), antwort == platform::vbOK ? !vorher : vorher);
+        if (fs::exists(game("Gamespy.cfg"))) {
+            EXPECT_EQ(testing_support::readBytes(game("Gamespy.cfg")),
+                      "0\r\nmaster.gamespy.example.org:27900\r\n");
+            fs::rename(game("Gamespy.cfg"), game("gamespy.cfg"));
+        }
+        EXPECT_EQ(v->spypic.Visible(), fs::exists(game("gamespy.cfg")));
     }
-};
-
-TEST_F(EditorUebergabe, NamesTheChosenFileInEditIniAndOpensTheEditor) {
-    const std::string datei = game("Liga, Abend.CFG");
-    testing_support::writeBytes(datei, "[server config file]\r\nPPS=8\r\n");
-    Vantor& v = lade();
-    waehle(v, datei);
-    ASSERT_EQ(fake.openRequests.size(), 1u);
-    EXPECT_EQ(fake.openRequests[0].Filter, "Alle Dateien (*.CFG)|*.CFG|");
-    EXPECT_EQ(fake.openRequests[0].Flags, platform::cdlOFNHideReadOnly);
-    // Quoted, so the comma does not cut the path.
-    EXPECT_EQ(bytes("Edit.ini"), crlf({"\"" + datei + "\""}));
-    FormEditor* e = program->find<FormEditor>();
-    ASSERT_NE(e, nullptr);
-    EXPECT_TRUE(e->Visible());
-    EXPECT_EQ(e->Datei, datei);
-    EXPECT_EQ(e->TextfeldEditor.Text(), "[server config file]\r\nPPS=8\r\n");
+    EXPECT_EQ(fake.msgBoxes.at(0).flags, 33);
+    EXPECT_EQ(fake.msgBoxes.at(2).flags, 64);
+    EXPECT_FALSE(fs::exists(game("gamespy.cfg")));
 }
 
-TEST_F(EditorUebergabe, WhileTheEditorIsOpenOnlyEditIniChanges) {
-    testing_support::writeBytes(game("a.CFG"), "A");
-    testing_support::writeBytes(game("b.CFG"), "B");
-    Vantor& v = lade();
-    waehle(v, game("a.CFG"));
-    waehle(v, game("b.CFG"));
-    EXPECT_EQ(bytes("Edit.ini"), crlf({game("b.CFG")}));
+TEST_F(MenuesTest, GamespyThatCannotBeWrittenAndNoGameFolder) {
+    testing_support::makeDirs(game("Gamespy.cfg/x"));
+    fake.answerMsgBox(platform::vbOK, "keine Gamespy");
+    fake.answerMsgBox(platform::vbOK, game("Gamespy.cfg") + " konnte nicht geschrieben");
+    klick(v->m41);
+    EXPECT_FALSE(v->spypic.Visible());
+    for (const char* ordner : {"", "/gibt/es/nicht"}) {
+        v->Despfad.Text = ordner;
+        klick(v->m41);  // beeps, asks and writes nothing
+    }
+    EXPECT_EQ(fake.beeps, 2);
+}
+
+// The chosen path goes quoted into Edit.ini; an editor already open keeps
+// its file. Cancel and a path under 3 characters write nothing; an Edit.ini
+// that cannot be written is reported and opens nothing.
+TEST_F(MenuesTest, EditorHandOff) {
+    using Pfad = std::optional<std::string>;
+    testing_support::writeBytes(game("a, b.CFG"), "A");
+    fake.answerOpen(game("a, b.CFG"));
+    klick(v->m3Keb);
+    EXPECT_EQ(fake.openRequests.at(0).Filter, "Alle Dateien (*.CFG)|*.CFG|");
+    EXPECT_EQ(bytes("Edit.ini"), crlf({"\"" + game("a, b.CFG") + "\""}));
+    for (Pfad pfad : {Pfad("/a"), Pfad(), Pfad(game("c.CFG"))}) {
+        fake.answerOpen(pfad);
+        klick(v->m3Keb);
+    }
+    EXPECT_EQ(bytes("Edit.ini"), crlf({game("c.CFG")}));
     EXPECT_EQ(program->find<FormEditor>()->TextfeldEditor.Text(), "A");
-}
-
-// Cancel, and a path under three characters, leave Edit.ini as it was and
-// open nothing; the short path beeps.
-class EditorOhneDatei : public EditorUebergabe,
-                        public ::testing::WithParamInterface<std::optional<std::string>> {};
-
-TEST_P(EditorOhneDatei, LeavesEditIniAndOpensNothing) {
-    schreibe("Edit.ini", {"/alt.CFG"});
-    Vantor& v = lade();
-    waehle(v, GetParam());
-    EXPECT_EQ(bytes("Edit.ini"), crlf({"/alt.CFG"}));
-    EXPECT_EQ(program->find<FormEditor>(), nullptr);
-    EXPECT_EQ(fake.beeps, GetParam() ? 1 : 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Faelle, EditorOhneDatei,
-                         ::testing::Values(std::nullopt, std::optional<std::string>("/a")),
-                         [](const auto& info) { return info.param ? "Kurz" : "Abbruch"; });
-
-TEST_F(EditorUebergabe, EditIniThatCannotBeWrittenIsReportedAndTheEditorStaysClosed) {
-    testing_support::writeBytes(game("a.CFG"), "A");
+    EXPECT_EQ(fake.beeps, 1);
+    loop.dispatch([&] { program->unload<FormEditor>(); });
+    fs::remove(prog("Edit.ini"));
     testing_support::makeDirs(prog("Edit.ini/x"));
-    Vantor& v = lade();
-    fake.answerOpen(game("a.CFG"));
+    fake.answerOpen(game("a, b.CFG"));
     fake.answerMsgBox(platform::vbOK, prog("Edit.ini"));
-    klick(v.m3Keb);
-    EXPECT_EQ(fake.msgBoxes.at(0).flags, platform::vbCritical);
+    klick(v->m3Keb);
     EXPECT_EQ(program->find<FormEditor>(), nullptr);
+}
+
+// Cancel beeps, a duplicate and a comma are taken; "Beenden" stores the
+// comma quoted, so it comes back whole; "X" keeps the edits for the panel.
+TEST_F(MenuesTest, ModListeHinzufuegenBeendenUndX) {
+    klick(v->M1mlb);
+    EXPECT_TRUE(v->Modfenster.Visible() && !v->Hauptprog.Enabled() && !v->m4.Enabled());
+    dazu("");
+    dazu("CTF");
+    dazu("Team, rot");
+    EXPECT_EQ(fake.beeps, 1);
+    klick(v->Modabbrechen);
+    EXPECT_EQ(bytes("Mod.ini"), crlf({"Anarchy", "CTF", "CTF", "\"Team, rot\""}));
+    EXPECT_EQ(v->Spieletyp.items(), (Liste{"Anarchy", "CTF", "CTF", "Team, rot"}));
+    EXPECT_TRUE(!v->Modfenster.Visible() && v->Hauptprog.Enabled() && v->m4.Enabled());
+    klick(v->M1mlb);
+    dazu("Neu");
+    loop.dispatch([&] { v->Xmod.userClick(); });
+    klick(v->M1mlb);
+    EXPECT_EQ(v->Modliste.items(), (Liste{"Anarchy", "CTF", "CTF", "Team, rot", "Neu"}));
+    EXPECT_EQ(v->Spieletyp.ListCount(), 4);
+    fake.answerMsgBox(platform::vbOK, "Auf Standart zurück gesetzt !");
+    klick(v->Standartzuruck);
+    EXPECT_EQ(v->Modliste.items(), (Liste{"Anarchy", "CTF", "CTF", "Team, rot"}));
+}
+
+// "Löschen" without a selection beeps; removing everything and "Beenden"
+// empties Mod.ini and shows "Anarchy"; "Auf Standart zurück" then brings the
+// stored (empty) list, the first-run list when Mod.ini is gone, and keeps
+// both lists when it cannot be read.
+TEST_F(MenuesTest, ModListeLoeschenUndAufStandartZurueck) {
+    v->Spieletyp.Text = "CTF";
+    klick(v->M1mlb);
+    klick(v->Modloschen);
+    EXPECT_EQ(fake.beeps, 1);
+    for (int i = 0; i < 2; ++i) {
+        v->Modliste.userSelect(0);
+        klick(v->Modloschen);
+    }
+    EXPECT_EQ(v->Spieletyp.ListCount(), 2);
+    klick(v->Modabbrechen);
+    EXPECT_EQ(bytes("Mod.ini"), "");
+    EXPECT_EQ(v->Spieletyp.ListCount(), 0);
+    EXPECT_EQ(v->Spieletyp.Text(), "Anarchy");
+    klick(v->M1mlb);
+    fs::remove(prog("Mod.ini"));
+    fake.answerMsgBox(platform::vbOK, "Auf Standart zurück gesetzt !");
+    klick(v->Standartzuruck);
+    EXPECT_EQ(v->Modliste.items(), einstellungen::standardMods());
+    EXPECT_EQ(v->Spieletyp.items(), einstellungen::standardMods());
+    testing_support::makeDirs(prog("Mod.ini/x"));
+    fake.answerMsgBox(platform::vbOK, prog("Mod.ini") + " konnte nicht gelesen");
+    klick(v->Standartzuruck);
+    dazu("Neu");
+    fake.answerMsgBox(platform::vbOK, prog("Mod.ini") + " konnte nicht geschrieben");
+    klick(v->Modabbrechen);
+    EXPECT_EQ(v->Spieletyp.items(), einstellungen::standardMods());
+    EXPECT_EQ(v->Modliste.ListCount(), 10);
+    EXPECT_TRUE(v->Modfenster.Visible());
+}
+
+TEST_F(MenuesTest, LevelListDoubleClickAndUebernehmen) {
+    testing_support::writeBytes(game("Missions/Arena.mn3"), "");
+    testing_support::writeBytes(game("Missions/Zentrum.mn3"), "");
+    v->Levelboser.Refresh();
+    klick(v->Leveluber);
+    loop.dispatch([&] { v->Levelboser_DblClick(); });
+    EXPECT_EQ(v->Levelname.Text(), "ProFight2.mn3");
+    EXPECT_EQ(fake.beeps, 1);
+    loop.dispatch([&] { v->Levelboser.userDblClick(1); });
+    EXPECT_EQ(v->Levelname.Text(), "Zentrum.mn3");
+    v->Levelboser.userSelect(0);
+    klick(v->Leveluber);
+    EXPECT_EQ(v->Levelname.Text(), "Arena.mn3");
+}
+
+using ErstlaufTest = VantorTest;
+
+// The lists are not read yet: "Beenden" would store an empty Mod.ini.
+TEST_F(ErstlaufTest, ModListeStaysClosedWhileTheGameFolderIsAskedFor) {
+    ersterStart(gameFolder);
+    fs::remove(prog("STPfad.ini"));
+    Vantor& w = lade();
+    w.M1mlb.userClick();
+    EXPECT_FALSE(w.Modfenster.Visible());
+    EXPECT_EQ(fake.beeps, 2);
 }
