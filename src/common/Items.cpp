@@ -1,21 +1,41 @@
 #include "common/Items.h"
 
 #include "common/Encoding.h"
+#include "common/MessageBox.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace common {
+
+const std::string kKeineDatei = "Das ist keine gewöhnliche Datei.";
 
 std::optional<std::string> readFileBytes(const std::string& path, std::string* reason) {
     auto fail = [&](int err) -> std::optional<std::string> {
         if (reason) *reason = std::strerror(err);
         return std::nullopt;
     };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    auto keineDatei = [&]() -> std::optional<std::string> {
+        if (reason) *reason = kKeineDatei;
+        keineDateiMelden(path);
+        return std::nullopt;
+    };
+    // The type is looked at before the open, so a device is not even opened;
+    // the open itself does not wait for a pipe's writer, and the type is
+    // checked again on what was opened, in case the name changed between.
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) return fail(errno);
+    // A folder cannot block; it fails in the read as it always did.
+    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) return keineDatei();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return fail(errno);
+    if (::fstat(fd, &info) != 0 || (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))) {
+        ::close(fd);
+        return keineDatei();
+    }
     std::string bytes;
     char buffer[65536];
     for (;;) {

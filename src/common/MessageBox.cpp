@@ -1,5 +1,7 @@
 #include "common/MessageBox.h"
 
+#include "common/Items.h"
+
 namespace common {
 
 int Meldung(platform::Dialogs& d, const std::string& text, int flags) {
@@ -24,6 +26,29 @@ std::string fileReadErrorText(const std::string& file, const std::string& reason
 
 std::string fileDeleteErrorText(const std::string& file, const std::string& reason) {
     return fileText(file, "gelöscht", reason);
+}
+
+std::string keineDateiText(const std::string& file) {
+    return "Die Datei " + file +
+           " ist keine gewöhnliche Datei (sondern etwa eine benannte Pipe oder ein Gerät) und "
+           "wird nicht gelesen.";
+}
+
+namespace {
+platform::Dialogs* ziel = nullptr;
+}  // namespace
+
+void setzeMeldungsziel(platform::Dialogs* dialoge) { ziel = dialoge; }
+
+platform::Dialogs* meldungsziel() { return ziel; }
+
+void keineDateiMelden(const std::string& file) {
+    if (ziel) Meldung(*ziel, keineDateiText(file), platform::vbCritical);
+}
+
+int lesefehlerMelden(platform::Dialogs& d, const std::string& file, const std::string& reason) {
+    if (reason == kKeineDatei) return 0;
+    return Meldung(d, fileReadErrorText(file, reason), platform::vbCritical);
 }
 
 std::string fileErrorText(const std::string& file, const std::string& reason) {

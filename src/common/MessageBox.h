@@ -19,6 +19,24 @@ std::string fileWriteErrorText(const std::string& file, const std::string& reaso
 std::string fileReadErrorText(const std::string& file, const std::string& reason);
 // "Die Datei <file> konnte nicht gelöscht werden:\n<reason>"
 std::string fileDeleteErrorText(const std::string& file, const std::string& reason);
+// "Die Datei <file> ist keine gewöhnliche Datei ... und wird nicht gelesen."
+std::string keineDateiText(const std::string& file);
+
+// Where the file functions tell the user of a problem they found themselves,
+// deep inside a read (a named pipe or a device given as a file). The program
+// sets it to its dialogs for as long as it runs; with none set, nobody is
+// told and the read just fails.
+void setzeMeldungsziel(platform::Dialogs* dialoge);
+platform::Dialogs* meldungsziel();
+
+// Tells the user, through the Meldungsziel, that `file` is no regular file.
+void keineDateiMelden(const std::string& file);
+
+// A read of `file` failed for `reason`: shows fileReadErrorText as a
+// critical message, unless the read has told the user already (a file that
+// is no regular file). Returns the answer, 0 when nothing was shown.
+int lesefehlerMelden(platform::Dialogs& d, const std::string& file, const std::string& reason);
+
 // The same as fileWriteErrorText: a file the tool fails on is almost always
 // one it writes.
 std::string fileErrorText(const std::string& file, const std::string& reason);

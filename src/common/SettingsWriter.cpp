@@ -8,9 +8,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
+#include <dirent.h>
 #include <string>
 #include <unistd.h>
+
+#include "common/Items.h"
 
 namespace common {
 
@@ -41,6 +45,64 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string nameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The temporary file of a write of `path` by process `pid`: the target's
+// name, ".tmp", the process id, "-" and a running number.
+std::string temporaryPrefix(const std::string& path) { return path + ".tmp"; }
+
+bool allDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Removes the temporary files that writes of `target` left behind when their
+// process was killed before the rename. Only those of processes that are gone
+// go, and those of this process (a process that ran earlier under the same
+// id: this one has none of its own open now); a write running in another
+// living process keeps its file.
+void removeLeftovers(const std::string& target) {
+    const std::string prefix = nameOf(temporaryPrefix(target));
+    const std::string folder = folderOf(target);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    std::vector<std::string> leftovers;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string_view rest = name.substr(prefix.size());
+        const std::size_t dash = rest.find('-');
+        if (dash == std::string_view::npos || !allDigits(rest.substr(0, dash)) ||
+            !allDigits(rest.substr(dash + 1)) || dash > 9)
+            continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(std::string(rest.substr(0, dash))));
+        const bool gone = pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
+        if (gone || pid == ::getpid()) leftovers.emplace_back(name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : leftovers) ::unlink((folder + "/" + name).c_str());
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// A write-protected file stays as it is, as a read-only file does on
+// Windows, even where the system would let its folder's owner replace it.
+bool writeProtected(const struct stat& info) {
+    return S_ISREG(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -59,7 +121,7 @@ bool writeAll(int fd, std::string_view bytes) {
 int createTemporary(const std::string& path, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        tempPath = temporaryPrefix(path) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
@@ -67,6 +129,39 @@ int createTemporary(const std::string& path, std::string& tempPath) {
 }
 
 }  // namespace
+
+const std::string kSpielprogrammGrund =
+    "Das ist das Programm des Spiels; es wird nicht überschrieben.";
+
+bool istSpielprogramm(const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    const std::string name = nameOf(path);
+    for (std::string_view programm : {"Descent3", "main.exe", "main"})
+        if (equalsIgnoringCase(name, programm)) return true;
+    // A renamed copy is still a program: ELF files start with 0x7F "ELF".
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    char magic[4] = {};
+    const ssize_t n = ::read(fd, magic, sizeof magic);
+    ::close(fd);
+    return n == 4 && std::string_view(magic, 4) == std::string_view("\x7f" "ELF", 4);
+}
+
+bool leereDatei(const std::string& path, std::string* reason) {
+    auto fail = [&](int err) {
+        if (reason) *reason = std::strerror(err);
+        return false;
+    };
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? true : fail(errno);
+    if (writeProtected(info)) return fail(EACCES);
+    if (::unlink(path.c_str()) != 0) return errno == ENOENT ? true : fail(errno);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return fail(errno);
+    if (::close(fd) != 0) return fail(errno);
+    return true;
+}
 
 bool writeFileAtomic(const std::string& path, std::string_view bytes, std::string* reason) {
     auto fail = [&](int err) {
@@ -81,16 +176,24 @@ bool writeFileAtomic(const std::string& path, std::string_view bytes, std::strin
         ::realpath(path.c_str(), resolved) != nullptr)
         target = resolved;
     // An existing file keeps its permissions; one that nobody may write is
-    // write-protected, as a read-only file is on Windows, and stays as it is.
+    // write-protected and stays as it is. A pipe, a device or a folder under
+    // the name is nothing the tool wrote, and not replaced either.
     struct stat info;
     const bool exists = ::stat(target.c_str(), &info) == 0;
-    if (exists && S_ISREG(info.st_mode) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        return fail(EACCES);
+    if (exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        if (reason) *reason = kKeineDatei;
+        return false;
+    }
+    if (exists && writeProtected(info)) return fail(EACCES);
+    if (exists && istSpielprogramm(target)) {
+        if (reason) *reason = kSpielprogrammGrund;
+        return false;
+    }
 
     std::string tempPath;
     const int fd = createTemporary(target, tempPath);
     if (fd < 0) return fail(errno);
-    if (exists && S_ISREG(info.st_mode)) {
+    if (exists) {
         ::fchmod(fd, info.st_mode & 07777);
         // Only root may give the file back to its owner; for anybody else the
         // writer is the owner already, so a failure here changes nothing.
@@ -111,6 +214,7 @@ bool writeFileAtomic(const std::string& path, std::string_view bytes, std::strin
         ::fsync(dir);
         ::close(dir);
     }
+    removeLeftovers(target);
     return true;
 }
 

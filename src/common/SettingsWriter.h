@@ -22,7 +22,27 @@ std::string textItem(std::string_view text);
 // then replaces the target. On failure the target is left as it was, the
 // temporary file is removed, *reason (when given) gets the system's reason
 // and the result is false.
+//
+// Never replaced: a write-protected file, a named pipe or device, a folder
+// and the game's program (see
+// istSpielprogramm). A successful write also removes the temporary files
+// that earlier writes of the same file left when their process was killed.
 bool writeFileAtomic(const std::string& path, std::string_view bytes, std::string* reason);
+
+// Whether `path` names an existing file that is the game's program: a file
+// called Descent3, main.exe or main (in any letter case, as names in the game
+// folder are looked up), or any program file of the system (ELF). No save of
+// the tool may replace it.
+bool istSpielprogramm(const std::string& path);
+
+// The reason a write fails with when it would replace the game's program.
+extern const std::string kSpielprogrammGrund;
+
+// Empties a file the way the level-pack queue is emptied: deletes it and
+// creates it again with no content. A file that is not there stays absent
+// and counts as emptied. A write-protected file is not deleted. False, with
+// the system's reason in *reason, when the delete or the creation fails.
+bool leereDatei(const std::string& path, std::string* reason);
 
 class LineWriter {
 public:

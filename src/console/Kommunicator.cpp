@@ -7,6 +7,7 @@
 #include "common/Items.h"
 #include "common/MessageBox.h"
 #include "common/Numbers.h"
+#include "common/Packliste.h"
 #include "common/Paths.h"
 #include "common/SettingsWriter.h"
 #include "launcher/Vantor.h"
@@ -212,7 +213,7 @@ void Kommunicator::Form_Load() {
         // hold now, so the next opening finds all 18 lines.
         std::string reason;
         if (!autotexteSchreiben(&reason))
-            Hinweis.Caption = common::fileWriteErrorText("Autotexte.ini", reason);
+            Hinweis.Caption = common::fileWriteErrorText(autotextePfad(), reason);
         return;
     }
     for (Autotext& z : zeilen_) {
@@ -229,7 +230,7 @@ void Kommunicator::Form_Load() {
 // Reads the 18 lines into the boxes, each as soon as it is read. False when
 // the file is missing, ends early or holds a check-box value no box can take.
 bool Kommunicator::autotexteLesen() {
-    auto reader = common::ItemReader::open(common::pfad(program().Path(), "Autotexte.ini"));
+    auto reader = common::ItemReader::open(autotextePfad());
     if (!reader) return false;
     auto text = [&](ui::TextBox& box) {
         if (!reader->next(Eingabezeile)) return false;
@@ -261,11 +262,15 @@ bool Kommunicator::autotexteSchreiben(std::string* reason) {
     }
     w.text(Beendentext.Text());
     w.integer(aktive5.Value());
-    return w.writeTo(common::pfad(program().Path(), "Autotexte.ini"), reason);
+    return w.writeTo(autotextePfad(), reason);
+}
+
+std::string Kommunicator::autotextePfad() const {
+    return common::pfad(program().Path(), "Autotexte.ini");
 }
 
 void Kommunicator::packlisteLesen() {
-    auto reader = common::ItemReader::open(common::pfad(program().Path(), "pack.cfg"));
+    auto reader = common::ItemReader::open(common::packlistenPfad(program().Path()));
     if (!reader) return;
     while (reader->next(Eingabezeile)) Gruppenliste.AddItem(Eingabezeile);
     if (Gruppenliste.ListCount() > 0 && !Gruppenliste.List(0).empty()) Timer1.Enabled = true;
@@ -285,7 +290,7 @@ void Kommunicator::atsp_Click() {
     if (!autotexteSchreiben(&reason)) {
         // The frame stays open, so nothing typed into it is lost.
         common::Meldung(program().platform.dialogs,
-                        common::fileWriteErrorText("Autotexte.ini", reason), platform::vbCritical);
+                        common::fileWriteErrorText(autotextePfad(), reason), platform::vbCritical);
         return;
     }
     autotexte.Visible = false;
@@ -306,10 +311,9 @@ void Kommunicator::beenden_Click() {
             platform::vbOKCancel + platform::vbInformation);
         if (Antwort == platform::vbCancel) return;
     }
-    Timer2.Enabled = false;
-    linezahler.Enabled = false;
-    packlisteLeeren();
-    fensterwertZurücksetzen();
+    // The unload stops the timers, empties the queue and resets the main
+    // window's property; emptying it here as well would report a queue
+    // that cannot be emptied twice.
     program().unload(*this);
 }
 
@@ -322,12 +326,10 @@ void Kommunicator::Form_Unload(int& Cancel) {
 }
 
 // A closed communicator steps no pack any more: its queue goes with it. A
-// queue that is not there stays absent.
+// queue that cannot be emptied has been named to the user; the window
+// closes all the same.
 void Kommunicator::packlisteLeeren() {
-    const std::string pfad = common::pfad(program().Path(), "pack.cfg");
-    std::error_code ec;
-    if (!std::filesystem::exists(pfad, ec)) return;
-    common::writeFileAtomic(pfad, "", nullptr);
+    common::packlisteLeeren(program().platform.dialogs, program().Path());
 }
 
 void Kommunicator::fensterwertZurücksetzen() {

@@ -131,6 +131,8 @@ private:
     // Window and file.
     bool autotexteLesen();
     bool autotexteSchreiben(std::string* reason);
+    // The file's full path, as every message names it.
+    std::string autotextePfad() const;
     void packlisteLesen();
     void packlisteLeeren();
     void fensterwertZurücksetzen();

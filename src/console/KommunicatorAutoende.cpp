@@ -57,18 +57,18 @@ void Kommunicator::Timer2_Timer() {
 }
 
 std::string Kommunicator::packeintragStarten() {
-    const std::optional<std::string> spielordner =
-        einstellungen::leseSpielordner(common::pfad(program().Path(), einstellungen::kSTPfad));
+    const std::string stpfad = common::pfad(program().Path(), einstellungen::kSTPfad);
+    const std::optional<std::string> spielordner = einstellungen::leseSpielordner(stpfad);
     if (!spielordner)
-        return "Levelpack angehalten: STPfad.ini konnte nicht gelesen werden. " + Packeintrag +
+        return "Levelpack angehalten: " + stpfad + " konnte nicht gelesen werden. " + Packeintrag +
                " wurde nicht gestartet.";
     Spielpfad = *spielordner;
     // Server 1's port is the third line of the presets.
-    const std::vector<std::string> voreinstellungen = einstellungen::leseItems(
-        common::pfad(program().Path(), einstellungen::kServertool), 3);
+    const std::string servertool = common::pfad(program().Path(), einstellungen::kServertool);
+    const std::vector<std::string> voreinstellungen = einstellungen::leseItems(servertool, 3);
     if (voreinstellungen.size() < 3)
-        return "Levelpack angehalten: Servertool.ini konnte nicht gelesen werden. " + Packeintrag +
-               " wurde nicht gestartet.";
+        return "Levelpack angehalten: " + servertool + " konnte nicht gelesen werden. " +
+               Packeintrag + " wurde nicht gestartet.";
     Serverport = voreinstellungen[2];
     Line1.Visible = false;
     // Always server 1, in a normal window: whoever started the pack.

@@ -1,27 +1,11 @@
 // The main window's two ways to end the tool: the menu item and closing the
 // window. Both keep the first page's values for the next start and take the
 // level-pack queue with them.
-#include <filesystem>
-#include <fstream>
-
-#include "common/Paths.h"
+#include "common/Packliste.h"
 #include "console/Kommunicator.h"
 #include "editor/Hilfefenster.h"
 #include "editor/InfoBox.h"
 #include "launcher/Vantor.h"
-
-namespace {
-
-// Deleted and made anew, empty. A queue that is not there, or that cannot be
-// deleted, stays as it is; the tool ends either way without a word.
-void packlisteLeeren(const std::string& programmordner) {
-    const std::string datei = common::pfad(programmordner, "pack.cfg");
-    std::error_code ec;
-    if (!std::filesystem::remove(datei, ec)) return;
-    std::ofstream neu(datei, std::ios::binary);
-}
-
-}  // namespace
 
 void Vantor::verbindeEnde() {
     endm1d.Click = [this] { endm1d_Click(); };
@@ -41,10 +25,10 @@ void Vantor::endm1d_Click() {
 // ends in here.
 void Vantor::Form_Unload(int& Cancel) { Beenden(); }
 
-// Letztes.ini that cannot be written has told the user why; the tool still
-// ends, as the user asked.
+// Letztes.ini or a queue that cannot be written has told the user why; the
+// tool still ends, as the user asked.
 void Vantor::Beenden() {
     LetztesSpeichern();
-    packlisteLeeren(program().Path());
+    common::packlisteLeeren(program().platform.dialogs, program().Path());
     program().End();
 }

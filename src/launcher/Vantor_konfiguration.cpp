@@ -59,9 +59,7 @@ void Vantor::Konm1b_Click() {
     std::string grund;
     std::optional<common::ItemReader> leser = common::ItemReader::open(datei, &grund);
     if (!leser) {
-        Antwort = std::to_string(common::Meldung(program().platform.dialogs,
-                                                 common::fileReadErrorText(datei, grund),
-                                                 platform::vbCritical));
+        Antwort = std::to_string(common::lesefehlerMelden(program().platform.dialogs, datei, grund));
         return;
     }
     std::size_t gelesen = 0;

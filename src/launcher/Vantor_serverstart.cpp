@@ -139,8 +139,7 @@ std::optional<bool> Vantor::HoardConfig(const std::string& datei) {
     std::optional<common::ItemReader> items = common::ItemReader::open(datei, &grund);
     if (!items) {
         // Not kept in Antwort, which may hold a pending Hoard orb count.
-        common::Meldung(program().platform.dialogs, common::fileReadErrorText(datei, grund),
-                        platform::vbCritical);
+        common::lesefehlerMelden(program().platform.dialogs, datei, grund);
         return std::nullopt;
     }
     bool hoard = false;

@@ -1,6 +1,7 @@
 // The main window's start frame: opening it from the first page, clearing
 // the configuration name, and closing it again.
 #include "common/Items.h"
+#include "common/Packliste.h"
 #include "common/MessageBox.h"
 #include "common/Paths.h"
 #include "launcher/Vantor.h"
@@ -42,7 +43,7 @@ void Vantor::SStart_Click() {
 // there, so a second server is not offered beside it. No queue at all (no
 // file, no item) frees server 2; an empty first line leaves it as it is.
 void Vantor::PackTest(ui::CommandButton& server2) {
-    auto queue = common::ItemReader::open(common::pfad(program().Path(), "pack.cfg"));
+    auto queue = common::ItemReader::open(common::packlistenPfad(program().Path()));
     std::string erster;
     if (!queue || !queue->next(erster)) {
         server2.Enabled = true;

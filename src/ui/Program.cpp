@@ -3,14 +3,19 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "common/MessageBox.h"
+
 namespace ui {
 
 Program::Program(platform::Platform& platform_, EventLoop& loop_, std::string programFolder)
     : platform(platform_), loop(loop_), folder_(std::move(programFolder)) {
     loop.idle = [this] { collect(); };
+    // Files the tool must refuse deep inside a read are reported here.
+    common::setzeMeldungsziel(&platform.dialogs);
 }
 
 Program::~Program() {
+    if (common::meldungsziel() == &platform.dialogs) common::setzeMeldungsziel(nullptr);
     loop.idle = nullptr;
     collect();
     while (!open_.empty()) {

@@ -4,9 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <random>
+#include <set>
+#include <thread>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -120,8 +129,7 @@ TEST_F(CommonFiles, AtomicWriteParentIsAFileFailsWithReason) {
 }
 
 TEST_F(CommonFiles, AtomicWriteFailedRenameLeavesTargetAndRemovesTemporary) {
-    // A folder of the target's name cannot be replaced by a file: the write
-    // succeeds and only the final rename fails.
+    // A folder of the target's name cannot be replaced by a file.
     std::filesystem::create_directory(path("Mod.ini"));
     put("Mod.ini/drin", "bleibt");
     std::string reason;
@@ -162,6 +170,122 @@ TEST_F(CommonFiles, AtomicWriteReplacesTheFileALinkNamesNotTheLink) {
     ASSERT_TRUE(common::writeFileAtomic(path("fenster.CFG"), "neu\r\n", nullptr));
     EXPECT_TRUE(fs::is_symlink(path("fenster.CFG")));
     EXPECT_EQ(contents(path("echt/fenster.CFG")), "neu\r\n");
+}
+
+// Neither a pipe nor a device is read or replaced: a read would block or
+// never end, a replace would put a file where something else stood.
+TEST_F(CommonFiles, PipesAndDevicesAreNeitherReadNorReplaced) {
+    ASSERT_EQ(::mkfifo(path("rohr").c_str(), 0644), 0);
+    for (const std::string& p : {path("rohr"), std::string("/dev/zero")}) {
+        std::string reason;
+        EXPECT_FALSE(common::readFileBytes(p, &reason)) << p;
+        EXPECT_EQ(reason, common::kKeineDatei);
+        EXPECT_FALSE(common::ItemReader::open(p)) << p;
+        reason.clear();
+        EXPECT_FALSE(common::writeFileAtomic(p, "x\r\n", &reason)) << p;
+        EXPECT_EQ(reason, common::kKeineDatei);
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(path("rohr")));
+    EXPECT_EQ(entries(), 1u);
+}
+
+class GameProgram : public CommonFiles, public testing::WithParamInterface<const char*> {};
+
+// Whatever name a save dialog brings back, the game's program stays.
+TEST_P(GameProgram, IsNeverReplaced) {
+    const std::string name = GetParam();
+    const std::string programm = name == "kopie" ? std::string("\x7f" "ELF\2\1\1", 7) : "MZ\x90";
+    put(name, programm);
+    EXPECT_TRUE(common::istSpielprogramm(path(name)));
+    std::string reason;
+    EXPECT_FALSE(common::writeFileAtomic(path(name), "[server config file]\r\n", &reason));
+    EXPECT_EQ(reason, common::kSpielprogrammGrund);
+    EXPECT_EQ(contents(path(name)), programm);
+    EXPECT_EQ(entries(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, GameProgram,
+                         testing::Values("Descent3", "main.exe", "MAIN.EXE", "Main.exe", "main",
+                                         "kopie"));
+
+TEST_F(CommonFiles, OtherFilesAndNewNamesAreNoGameProgram) {
+    put("mainframe.CFG", "MZ");
+    put("Descent3.CFG", "[server config file]\r\n");
+    EXPECT_FALSE(common::istSpielprogramm(path("mainframe.CFG")));
+    EXPECT_FALSE(common::istSpielprogramm(path("Descent3.CFG")));
+    EXPECT_FALSE(common::istSpielprogramm(path("main")));  // not there: nothing to replace
+    EXPECT_TRUE(common::writeFileAtomic(path("main"), "neu\r\n", nullptr));
+    EXPECT_EQ(contents(path("main")), "neu\r\n");
+}
+
+// What a killed write left is removed by the next write of the same file;
+// a write still running in a living process keeps its file, and so does
+// anything that only looks alike.
+TEST_F(CommonFiles, AWriteRemovesWhatKilledWritesOfTheSameFileLeft) {
+    const pid_t tot = ::fork();
+    if (tot == 0) ::_exit(0);
+    ASSERT_GT(tot, 0);
+    ::waitpid(tot, nullptr, 0);
+    const std::string ich = std::to_string(::getpid());
+    const std::string lebt = std::to_string(::getppid());
+    put("Letztes.ini.tmp" + std::to_string(tot) + "-0", "halb");
+    put("Letztes.ini.tmp" + ich + "-7", "halb");
+    put("Letztes.ini.tmp" + lebt + "-3", "läuft noch");
+    put("Letztes.ini.tmp" + std::to_string(tot) + "-x", "fremd");
+    put("STS.ini.tmp" + std::to_string(tot) + "-0", "andere Datei");
+    ASSERT_TRUE(common::writeFileAtomic(path("Letztes.ini"), "0\r\n", nullptr));
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir_))
+        names.insert(e.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"Letztes.ini", "Letztes.ini.tmp" + lebt + "-3",
+                                            "Letztes.ini.tmp" + std::to_string(tot) + "-x",
+                                            "STS.ini.tmp" + std::to_string(tot) + "-0"}));
+}
+
+// Processes killed at random moments while they write; then one normal
+// write. VANTOR_KILL_TRIALS sets the number of trials (20 by default) and
+// the figures go to standard output.
+TEST_F(CommonFiles, KilledWritesLeaveNothingAfterTheNextWrite) {
+    const char* env = std::getenv("VANTOR_KILL_TRIALS");
+    const int trials = env ? std::atoi(env) : 20;
+    const std::string target = path("Servertool.ini");
+    const std::string bytes(256 * 1024, 'x');
+    std::mt19937 random(4711);
+    std::uniform_int_distribution<int> microseconds(0, 3000);
+    for (int i = 0; i < trials; ++i) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;) common::writeFileAtomic(target, bytes, nullptr);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(microseconds(random)));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    const std::size_t leftoversBefore = entries() - (std::filesystem::exists(target) ? 1 : 0);
+    ASSERT_TRUE(common::writeFileAtomic(target, "neu\r\n", nullptr));
+    const std::size_t leftoversAfter = entries() - 1;
+    std::cout << trials << " kill -9 trials: " << leftoversBefore
+              << " temporary files left, " << leftoversAfter << " after the next write\n";
+    EXPECT_EQ(leftoversAfter, 0u);
+    EXPECT_EQ(contents(target), "neu\r\n");
+}
+
+TEST_F(CommonFiles, EmptyingDeletesAndCreatesAnew) {
+    namespace fs = std::filesystem;
+    put("pack.cfg", "a.cfg\r\nb.cfg\r\n");
+    EXPECT_TRUE(common::leereDatei(path("pack.cfg"), nullptr));
+    EXPECT_EQ(contents(path("pack.cfg")), "");
+    // Not there: stays absent.
+    EXPECT_TRUE(common::leereDatei(path("fehlt.cfg"), nullptr));
+    EXPECT_FALSE(fs::exists(path("fehlt.cfg")));
+    // Write-protected: stays as it is, with the reason.
+    put("geschuetzt.cfg", "a.cfg\r\n");
+    fs::permissions(path("geschuetzt.cfg"), fs::perms::owner_read);
+    std::string reason;
+    EXPECT_FALSE(common::leereDatei(path("geschuetzt.cfg"), &reason));
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(contents(path("geschuetzt.cfg")), "a.cfg\r\n");
 }
 
 TEST_F(CommonFiles, ItemReaderDecodesTheCodePage) {

@@ -221,12 +221,13 @@ TEST_F(KommunicatorTest, RahmenAutotexte) {
 TEST_F(KommunicatorTest, NichtSchreibbareAutotexteWerdenGemeldetUndNichtsGehtVerloren) {
     std::filesystem::create_directory(prog("Autotexte.ini"));
     Kommunicator& k = öffnen();
-    EXPECT_NE(k.Hinweis.Caption().find("Autotexte.ini"), std::string::npos)
+    // Named by its full path, in the line and in the box.
+    EXPECT_NE(k.Hinweis.Caption().find(prog("Autotexte.ini")), std::string::npos)
         << "no modal box while the window opens by itself";
 
     klicken(k.atz);
     k.Text1.Text = "Bleibt";
-    fake.answerMsgBox(platform::vbOK, "Autotexte.ini");
+    fake.answerMsgBox(platform::vbOK, prog("Autotexte.ini"));
     klicken(k.atsp);
     ASSERT_EQ(fake.msgBoxes.size(), 1u);
     EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
