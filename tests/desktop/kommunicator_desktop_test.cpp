@@ -208,7 +208,9 @@ TEST_F(KommunicatorDesktop, LevelPackFromTheMainWindowRunsBothEntries) {
     ASSERT_EQ(queue->count(), 1);
     EXPECT_EQ(queue->item(0)->text().toStdString(), zweite);
     EXPECT_EQ(run(1).args, expectedArgs(erste, "2092"));
-    ASSERT_TRUE(serverUp(1));
+    // The server's console window is there to type into (the communicator,
+    // opened just before it, may still hold the front).
+    ASSERT_TRUE(waitUntil([&] { return console.AppActivate("Descent 3"); }));
 
     armAutomaticEnd(*k);
     runAutomaticEnd(*k);
