@@ -24,13 +24,7 @@ void Vantor::verbindeAngelegte() {
 // Each opening shows STS.ini afresh; lines the file lacks read as the first
 // start wrote them, as the main window's load reads them.
 void Vantor::AnM3b_Click() {
-    Hauptprog.Enabled = false;
-    Angelegte.Left = 40;
-    Angelegte.Top = 120;
-    Angelegte.Visible = true;
-    M1.Enabled = false;
-    M3.Enabled = false;
-    m4.Enabled = false;
+    PanelOeffnen(Angelegte, 40, 120);
 
     const einstellungen::AngelegteServer s =
         einstellungen::leseSTS(common::pfad(program().Path(), einstellungen::kSTS));
