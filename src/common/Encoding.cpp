@@ -113,4 +113,6 @@ std::size_t zeichenanfang(std::string_view utf8, std::size_t index) {
     return i;
 }
 
+bool inAnsiDarstellbar(std::string_view utf8) { return ansiToUtf8(utf8ToAnsi(utf8)) == utf8; }
+
 }  // namespace common

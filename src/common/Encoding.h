@@ -17,6 +17,10 @@ std::string ansiToUtf8(std::string_view bytes);
 // that is not part of a valid UTF-8 sequence, becomes '?'.
 std::string utf8ToAnsi(std::string_view utf8);
 
+// Whether every character of a UTF-8 text has a place in the code page, so
+// that the text reads back from a file as it was written.
+bool inAnsiDarstellbar(std::string_view utf8);
+
 // The number of characters of a UTF-8 text: what a user counts in a box.
 std::size_t zeichenzahl(std::string_view utf8);
 

@@ -1,5 +1,10 @@
 #include "common/Paths.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -57,6 +62,31 @@ std::string pfadImSpielordner(std::string_view base, std::string_view rel) {
         start = ende + 1;
     }
     return path;
+}
+
+namespace {
+
+std::string ohneSchlussTrenner(std::string ordner) {
+    while (ordner.size() > 1 && ordner.back() == '/') ordner.pop_back();
+    return ordner;
+}
+
+}  // namespace
+
+std::string heimordner() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home == '/') return ohneSchlussTrenner(home);
+    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr &&
+                                                   *pw->pw_dir == '/')
+        return ohneSchlussTrenner(pw->pw_dir);
+    return "/";
+}
+
+std::string absoluterOrdner(const std::string& ordner) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(ordner, ec);
+    if (ec) p = ordner;
+    return ohneSchlussTrenner(p.lexically_normal().string());
 }
 
 }  // namespace common

@@ -16,6 +16,14 @@ constexpr char kPathSep = '/';
 // A base that already ends in a separator still gets one more.
 std::string pfad(std::string_view base, std::string_view rel, char sep = kPathSep);
 
+// The user's home folder: $HOME, else the one the user database gives; "/"
+// when neither is known. Never ends in a separator unless it is "/".
+std::string heimordner();
+
+// A folder as an absolute path without "." or ".." steps and without a
+// trailing separator; a relative one is taken from the current folder.
+std::string absoluterOrdner(const std::string& ordner);
+
 // Whether two names are equal regardless of case. ASCII letters only: the
 // game's own names are, and the lookup must not depend on the locale.
 bool gleichOhneGross(std::string_view a, std::string_view b);

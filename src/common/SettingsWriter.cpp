@@ -14,6 +14,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "common/CommandLine.h"
 #include "common/Items.h"
 
 namespace common {
@@ -136,9 +137,9 @@ const std::string kSpielprogrammGrund =
 bool istSpielprogramm(const std::string& path) {
     struct stat info;
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    // The older native build was called "main".
     const std::string name = nameOf(path);
-    for (std::string_view programm : {"Descent3", "main.exe", "main"})
-        if (equalsIgnoringCase(name, programm)) return true;
+    if (istServerprogramm(name) || equalsIgnoringCase(name, "main")) return true;
     // A renamed copy is still a program: ELF files start with 0x7F "ELF".
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;

@@ -18,6 +18,10 @@ std::vector<std::string> leseItems(const std::string& pfad, std::size_t hoechste
     return items;
 }
 
+bool vollstaendig(const std::string& pfad, std::size_t zeilen) {
+    return leseItems(pfad, zeilen).size() >= zeilen;
+}
+
 long zahl(const std::string& item) { return common::CLng(common::Val(item)); }
 
 // ---------------------------------------------------------------- STPfad.ini

@@ -34,6 +34,9 @@ std::vector<std::string> leseItems(const std::string& pfad,
                                    std::size_t hoechstens = std::string::npos,
                                    bool* vorhanden = nullptr);
 
+// Whether a settings file is there and holds at least `zeilen` items.
+bool vollstaendig(const std::string& pfad, std::size_t zeilen);
+
 // The number a line holds: its leading number, blanks ignored, rounded to a
 // whole number; 0 when the item does not start with one.
 long zahl(const std::string& item);

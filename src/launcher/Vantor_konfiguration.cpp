@@ -3,6 +3,7 @@
 // loading the first page back from one.
 #include "common/Items.h"
 #include "common/MessageBox.h"
+#include "common/SettingsWriter.h"
 #include "launcher/Serverkonfiguration.h"
 #include "launcher/Vantor.h"
 
@@ -23,6 +24,15 @@ void Vantor::Konm1c_Click() {
         CommonDialog1.Flags = platform::cdlOFNOverwritePrompt;
         CommonDialog1.Filter = kKonfigFilter;
         CommonDialog1.FilterIndex = 1;
+        // The shared dialog still holds the last pick, which may be the
+        // game's program from the game-folder panel: that is no name to
+        // offer for a save. Its folder still is.
+        if (common::istSpielprogramm(CommonDialog1.FileName())) {
+            const std::string gewaehlt = CommonDialog1.FileName();
+            const std::size_t ordnerEnde = gewaehlt.rfind(common::kPathSep);
+            if (ordnerEnde != std::string::npos) CommonDialog1.InitDir = gewaehlt.substr(0, ordnerEnde);
+            CommonDialog1.FileName = "";
+        }
         CommonDialog1.ShowSave();
     } catch (const ui::RuntimeError&) {
         return;  // cancelled: nothing is written

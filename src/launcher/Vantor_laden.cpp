@@ -80,7 +80,15 @@ void Vantor::Erstlauf() {
     Timer2.Enabled = false;
     Pfadeinstellung.Visible = true;
     Hauptprog.Enabled = false;
-    LetztesSpeichern();
+    // A folder that is briefly unusable (an unmounted disk) must not cost
+    // the user the last values: only a missing or short file gets the
+    // design values. A complete one is taken into the boxes, so that an end
+    // from the panel writes it back as it was.
+    if (einstellungen::vollstaendig(common::pfad(program().Path(), einstellungen::kLetztes),
+                                    einstellungen::kLetztesZeilen))
+        LetztesLesen();
+    else
+        LetztesSpeichern();
 }
 
 // Letztes.ini stops quietly where it ends: what it lacks keeps its value.

@@ -1,6 +1,8 @@
 // The game-folder panel: the user picks the game's executable or types its
 // folder; saving stores it and runs the load again.
 #include "common/CommandLine.h"
+#include "common/Encoding.h"
+#include "common/MessageBox.h"
 #include "launcher/Einstellungen.h"
 #include "launcher/Vantor.h"
 
@@ -37,15 +39,6 @@ void Vantor::Broserstart_Click() {
         "Dies ist nicht Main.exe! Bitte wähle neu !", platform::vbCritical, ""));
 }
 
-namespace {
-
-// Whether a settings file still holds its whole layout.
-bool vollstaendig(const std::string& datei, std::size_t zeilen) {
-    return einstellungen::leseItems(datei, zeilen).size() >= zeilen;
-}
-
-}  // namespace
-
 // Writes the first-run presets, saved servers and game types only where
 // they are missing or cut short: a user whose game folder moved keeps them.
 void Vantor::Pfadspeichern_Click() {
@@ -53,6 +46,20 @@ void Vantor::Pfadspeichern_Click() {
         program().platform.system.Beep();
         return;
     }
+    // The load changes into the folder, so a relative one would name a
+    // different folder at every start: it is kept absolute.
+    const std::string spielordner = common::absoluterOrdner(Despfad.Text());
+    if (!common::inAnsiDarstellbar(spielordner)) {
+        Antwort = std::to_string(common::Meldung(
+            program().platform.dialogs,
+            "Der Name des Ordners " + spielordner +
+                " enthält Zeichen, die die Einstellungsdateien nicht speichern können. Bitte "
+                "einen Ordner wählen, dessen Name nur solche Zeichen enthält, die Windows-1252 "
+                "kennt.",
+            platform::vbCritical));
+        return;
+    }
+    Despfad.Text = spielordner;
     struct Datei {
         const std::string& name;
         common::LineWriter inhalt;
@@ -65,9 +72,9 @@ void Vantor::Pfadspeichern_Click() {
     const Datei dateien[] = {
         {einstellungen::kSTPfad, einstellungen::zeilenSTPfad(Despfad.Text()), true},
         {einstellungen::kServertool, einstellungen::erstlaufServertool(),
-         !vollstaendig(ort(einstellungen::kServertool), einstellungen::kServertoolZeilen)},
+         !einstellungen::vollstaendig(ort(einstellungen::kServertool), einstellungen::kServertoolZeilen)},
         {einstellungen::kSTS, einstellungen::erstlaufSTS(),
-         !vollstaendig(ort(einstellungen::kSTS), einstellungen::kSTSZeilen)},
+         !einstellungen::vollstaendig(ort(einstellungen::kSTS), einstellungen::kSTSZeilen)},
         {einstellungen::kMod, einstellungen::zeilenMod(einstellungen::standardMods()),
          !modVorhanden},
     };

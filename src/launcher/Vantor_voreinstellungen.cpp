@@ -21,9 +21,11 @@ void Vantor::verbindeVoreinstellungen() {
 
 void Vantor::Opm1a_Click() { PanelOeffnen(VorstellFrame, 1, 1); }
 
-// Only fills in the boxes; nothing is saved or created.
+// Only fills in the boxes; nothing is saved or created. Server 2's
+// temporary folder must be absolute and outlive a reboot: D3Temp in the
+// user's home folder.
 void Vantor::Poardstandart_Click() {
-    Tempordners2.Text = "C:\\D3Temp";
+    Tempordners2.Text = common::pfad(common::heimordner(), "D3Temp");
     port.Text = "2092";
     port2.Text = "2093";
     HostingLobby.Text = "global";

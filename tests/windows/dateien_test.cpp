@@ -134,3 +134,134 @@ TEST_F(KommunicatorPackliste, QueueThatCannotBeEmptiedIsNamedAndTheWindowStillCl
     EXPECT_EQ(v.Fensterwert, 0);
     EXPECT_EQ(inhalt("pack.cfg"), testing_support::crlf({"a.cfg", "b.cfg"}));
 }
+
+// ------------------------------------------------------- the game folder
+
+class Spielordner : public VantorTest {
+protected:
+    // The first-run panel open, with `getippt` typed into it and saved.
+    Vantor& speichere(const std::string& getippt) {
+        Vantor& v = lade();
+        v.Despfad.Text = getippt;
+        v.Pfadspeichern.userClick();
+        return v;
+    }
+};
+
+class RelativerSpielordner : public Spielordner,
+                             public ::testing::WithParamInterface<const char*> {};
+
+// The load changes into the folder: a relative one is stored absolute, as
+// the folder it named when it was typed.
+TEST_P(RelativerSpielordner, IsStoredAbsolute) {
+    fs::current_path(gameRoot.path());
+    const std::string getippt = std::string(GetParam()) == "absolut/" ? gameFolder + "/" : GetParam();
+    Vantor& v = speichere(getippt);
+    EXPECT_EQ(bytes("STPfad.ini"), testing_support::crlf({gameFolder, "0", "0"}));
+    EXPECT_EQ(v.Despfad.Text(), gameFolder);
+    EXPECT_FALSE(v.Pfadeinstellung.Visible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Getippt, RelativerSpielordner,
+                         ::testing::Values("D3", "D3/", "./leer/../D3", "absolut/"));
+
+struct OrdnerName {
+    const char* name;
+    bool speicherbar;
+};
+
+class OrdnerZeichen : public Spielordner, public ::testing::WithParamInterface<OrdnerName> {};
+
+// A name the settings files cannot hold would come back as "?" and bring the
+// panel back at every start.
+TEST_P(OrdnerZeichen, OnlyNamesTheCodePageHoldsAreSaved) {
+    const std::string ordner = testing_support::makeGameFolder(gameRoot / GetParam().name);
+    if (!GetParam().speicherbar) fake.answerMsgBox(platform::vbOK, "Zeichen");
+    Vantor& v = speichere(ordner);
+    if (GetParam().speicherbar) {
+        EXPECT_TRUE(fake.msgBoxes.empty());
+        EXPECT_EQ(bytes("STPfad.ini"), testing_support::crlf({ordner, "0", "0"}));
+        EXPECT_FALSE(v.Pfadeinstellung.Visible());
+        return;
+    }
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
+    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
+    EXPECT_NE(fake.msgBoxes[0].text.find(
+                  "enthält Zeichen, die die Einstellungsdateien nicht speichern können"),
+              std::string::npos);
+    EXPECT_NE(fake.msgBoxes[0].text.find(ordner), std::string::npos);
+    EXPECT_FALSE(testing_support::fileExists(prog("STPfad.ini")));
+    EXPECT_FALSE(testing_support::fileExists(prog("Servertool.ini")));
+    EXPECT_TRUE(v.Pfadeinstellung.Visible());
+    EXPECT_EQ(v.Despfad.Text(), ordner);
+}
+
+INSTANTIATE_TEST_SUITE_P(Namen, OrdnerZeichen,
+                         ::testing::Values(OrdnerName{"Łódź", false}, OrdnerName{"東京", false},
+                                           OrdnerName{"Düsseldorf €", true}));
+
+enum class Letztes { Vollstaendig, Kurz, Fehlt };
+
+class LetztesImErstlauf : public Spielordner, public ::testing::WithParamInterface<Letztes> {};
+
+// The stored folder is briefly gone (an unmounted disk): the first-run
+// branch keeps the user's last values, and an end from the panel writes
+// them back as they were.
+TEST_P(LetztesImErstlauf, KeepsACompleteFileAndFillsInOnlyAMissingOrShortOne) {
+    ersterStart(gameRoot / "ausgehaengt");
+    const Zeilen eigene = {"1", "0", "12", "20", "30", "6", "2", "40", "Eigen.mn3", "CTF",
+                           "Abendrunde", "Grüße an alle"};
+    if (GetParam() == Letztes::Vollstaendig) schreibe("Letztes.ini", eigene);
+    if (GetParam() == Letztes::Kurz) schreibe("Letztes.ini", {"1", "0", "12"});
+    Vantor& v = lade();
+    ASSERT_TRUE(v.Pfadeinstellung.Visible());
+    const Zeilen design = {"0", "1", "8", "0", "0", "8", "1", "50", "ProFight2.mn3", "Anarchy",
+                           "D3 Vantor Spiel", "Hallo"};
+    const std::string erwartet =
+        testing_support::crlf(GetParam() == Letztes::Vollstaendig ? eigene : design);
+    EXPECT_EQ(bytes("Letztes.ini"), erwartet);
+    try {
+        loop.dispatch([&] { v.endm1d.userClick(); });
+    } catch (const ui::ProgramEnded&) {
+    }
+    EXPECT_TRUE(fake.ended);
+    EXPECT_EQ(bytes("Letztes.ini"), erwartet);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fälle, LetztesImErstlauf,
+                         ::testing::Values(Letztes::Vollstaendig, Letztes::Kurz, Letztes::Fehlt));
+
+// ------------------------------------------------------ the game's program
+
+class SpielprogrammSpeichern : public VantorTest,
+                               public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override { ersterStart(gameFolder); }
+};
+
+// The shared dialog last picked the game's program: "Konfiguration
+// Speichern unter.." does not offer it, and a user who picks it all the
+// same is told that it stays.
+TEST_P(SpielprogrammSpeichern, IsNotOfferedAndNeverReplaced) {
+    const std::string programm = game(GetParam());
+    const std::string inhalt("\x7f" "ELF\2\1\1\0", 8);
+    testing_support::writeBytes(programm, inhalt);
+    Vantor& v = lade();
+    v.CommonDialog1.FileName = programm;
+    fake.answerSave(programm);
+    fake.answerMsgBox(platform::vbOK, programm);
+    v.Konm1c.userClick();
+    ASSERT_EQ(fake.saveRequests.size(), 1u);
+    EXPECT_EQ(fake.saveRequests[0].FileName, "");
+    EXPECT_EQ(fake.saveRequests[0].InitDir, gameFolder);
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
+    EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
+    EXPECT_NE(fake.msgBoxes[0].text.find("Programm des Spiels"), std::string::npos);
+    EXPECT_EQ(testing_support::readBytes(programm), inhalt);
+    EXPECT_EQ(v.Configname.Text(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Namen, SpielprogrammSpeichern,
+                         ::testing::Values("Descent3", "main.exe", "main"));

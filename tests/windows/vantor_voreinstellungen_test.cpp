@@ -2,6 +2,7 @@
 // saving Schiffe.mps and Servertool.ini.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -185,12 +186,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, PXOAfterSave,
 
 TEST_F(VantorVoreinstellungenTest, DefaultsThenCancelAreKeptInTheBoxesButNotSaved) {
     const std::string vorher = bytes("Servertool.ini");
+    // Server 2's folder is D3Temp in the home folder, absolute; a home
+    // given with a trailing separator does not double it.
+    const char* alt = std::getenv("HOME");
+    const std::string altHome = alt ? alt : "";
+    ::setenv("HOME", (gameRoot / "heim/").c_str(), 1);
     Vantor& v = oeffne();
     v.port.Text = "1";
     v.HostingLobby.Text = "x";
     v.Poardstandart.userClick();
     v.Vorabbruch.userClick();
-    EXPECT_EQ(v.Tempordners2.Text(), "C:\\D3Temp");
+    if (alt)
+        ::setenv("HOME", altHome.c_str(), 1);
+    else
+        ::unsetenv("HOME");
+    EXPECT_EQ(v.Tempordners2.Text(), gameRoot / "heim/D3Temp");
+    EXPECT_FALSE(fs::exists(gameRoot / "heim/D3Temp"));
     EXPECT_EQ(v.port.Text(), "2092");
     EXPECT_EQ(v.port2.Text(), "2093");
     EXPECT_EQ(v.HostingLobby.Text(), "global");
