@@ -78,7 +78,8 @@ std::optional<std::string> FormEditor::UebergabeLesen() {
     std::string grund;
     std::optional<common::ItemReader> items = common::ItemReader::open(datei, &grund);
     if (!items) {
-        Meldung(common::fileReadErrorText(datei, grund));
+        // A pipe or a device has been named by the read itself.
+        if (grund != common::kKeineDatei) Meldung(common::fileReadErrorText(datei, grund));
         return std::nullopt;
     }
     std::string pfad;
@@ -116,7 +117,7 @@ bool FormEditor::DateiLaden() {
     std::string grund;
     std::optional<std::string> bytes = common::readFileBytes(Pfad, &grund);
     if (!bytes) {
-        Meldung(common::fileReadErrorText(Pfad, grund));
+        if (grund != common::kKeineDatei) Meldung(common::fileReadErrorText(Pfad, grund));
         return false;
     }
     Inhalt = common::ansiToUtf8(*bytes);

@@ -13,9 +13,10 @@ bool zeige(ui::Program& program, ui::TextBox& box, const std::string& datei, std
     const std::optional<std::string> bytes = common::readFileBytes(*pfad, &grund);
     if (!bytes) {
         // No icon and the application's title: the window only tells what
-        // the system said.
-        program.platform.dialogs.MsgBox(common::fileReadErrorText(*pfad, grund), platform::vbOKOnly,
-                                        "");
+        // the system said. A pipe or a device has been named by the read.
+        if (grund != common::kKeineDatei)
+            program.platform.dialogs.MsgBox(common::fileReadErrorText(*pfad, grund),
+                                            platform::vbOKOnly, "");
         return false;
     }
     box.Text = common::ansiToUtf8(*bytes);

@@ -55,9 +55,7 @@ void Vantor::Standartzuruck_Click() {
     const std::optional<std::vector<std::string>> mods =
         einstellungen::leseModGeprueft(datei, &grund);
     if (!mods) {
-        Antwort = std::to_string(common::Meldung(program().platform.dialogs,
-                                                 common::fileReadErrorText(datei, grund),
-                                                 platform::vbCritical));
+        Antwort = std::to_string(common::lesefehlerMelden(program().platform.dialogs, datei, grund));
         return;
     }
     Modliste.Clear();

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "editor/FormEditor.h"
 #include "kommunicator_fixture.h"
 #include "vantor_fixture.h"
 
@@ -14,7 +15,7 @@ namespace fs = std::filesystem;
 namespace {
 
 enum class Art { Pipe, Geraet };
-enum class Wo { KonfigurationLaden, GespeicherteKonfiguration, Einstellungsdatei };
+enum class Wo { KonfigurationLaden, GespeicherteKonfiguration, Einstellungsdatei, Editor };
 
 struct Fall {
     Art art;
@@ -24,7 +25,7 @@ struct Fall {
 std::string fallName(const ::testing::TestParamInfo<Fall>& info) {
     static const char* const arten[] = {"Pipe", "Geraet"};
     static const char* const orte[] = {"KonfigurationLaden", "GespeicherteKonfiguration",
-                                       "Einstellungsdatei"};
+                                       "Einstellungsdatei", "Editor"};
     return std::string(arten[static_cast<int>(info.param.art)]) + "_" +
            orte[static_cast<int>(info.param.wo)];
 }
@@ -81,6 +82,16 @@ TEST_P(KeineDatei, IsRefusedWithoutWaitingAndNamedInACriticalMessage) {
             EXPECT_EQ(v.Levelname.Text(), "ProFight2.mn3");
             break;
         }
+        case Wo::Editor: {
+            // The editor opens the file Edit.ini names; it says no more than
+            // the read already did.
+            datei = anlegen(gameRoot / "rohr.CFG");
+            schreibe("Edit.ini", {datei});
+            fake.answerMsgBox(platform::vbOK, datei);
+            program->load<FormEditor>();
+            EXPECT_EQ(program->find<FormEditor>(), nullptr);
+            break;
+        }
     }
     ASSERT_EQ(fake.msgBoxes.size(), 1u);
     EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
@@ -93,7 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Fall{Art::Pipe, Wo::KonfigurationLaden}, Fall{Art::Geraet, Wo::KonfigurationLaden},
                       Fall{Art::Pipe, Wo::GespeicherteKonfiguration},
                       Fall{Art::Geraet, Wo::GespeicherteKonfiguration},
-                      Fall{Art::Pipe, Wo::Einstellungsdatei}, Fall{Art::Geraet, Wo::Einstellungsdatei}),
+                      Fall{Art::Pipe, Wo::Einstellungsdatei}, Fall{Art::Geraet, Wo::Einstellungsdatei},
+                      Fall{Art::Pipe, Wo::Editor}, Fall{Art::Geraet, Wo::Editor}),
     fallName);
 
 // ------------------------------------------------------------- communicator
