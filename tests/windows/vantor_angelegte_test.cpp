@@ -102,11 +102,16 @@ TEST_F(AngelegteTest, SavingWritesTheTwentyEightLinesAndUpdatesTheButtons) {
 }
 
 TEST_F(AngelegteTest, AMissingOrShortSTSIniReadsAsTheFirstStartWroteIt) {
-    schreibe("STS.ini", {"Eins", "Tipp"});
     Vantor& v = lade();
+    schreibe("STS.ini", {"Eins", "Tipp"});
+    v.AnM3b.userClick();
+    EXPECT_EQ(v.ab1.Text(), "Eins");
+    EXPECT_EQ(v.tt1.Text(), "Tipp");
+    for (int i = 1; i < 5; ++i) EXPECT_EQ(v.ab()[i]->Text(), "-----");
+    v.ASKreutz.userClick();
     std::filesystem::remove(prog("STS.ini"));
     v.AnM3b.userClick();
-    for (ui::TextBox* ab : v.ab()) EXPECT_EQ(ab->Text(), "-----");
+    EXPECT_EQ(v.ab1.Text(), "-----");
     EXPECT_EQ(v.tt1.Text(), "");
     EXPECT_EQ(v.Gruppe.ListCount(), 0);
     EXPECT_TRUE(fake.msgBoxes.empty());
