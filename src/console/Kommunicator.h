@@ -42,7 +42,8 @@ public:
     ui::Label Label17{this, "Label17"};
     ui::ListBox Gruppenliste{this, "Gruppenliste"};
     // What went wrong without anybody watching: a level-pack step that could
-    // not start its server, an Autotexte.ini that could not be written.
+    // not start its server, an Autotexte.ini that could not be written, a
+    // command that reached no server console.
     ui::Label Hinweis{this, "Hinweis"};
     ui::CommandButton lvlneu{this, "lvlneu"};
     ui::CommandButton lvlq{this, "lvlq"};
@@ -144,6 +145,14 @@ private:
     bool packLäuft() const;
     // Types a command and Enter into the server window, and only there.
     bool Konsolenbefehl(const std::string& befehl);
+    // Brings the server's console to the front: its window, or the remote
+    // console of a server without one.
+    bool Serverkonsole();
+    // Hinweis says why the last console call failed, and loses that again
+    // once one went through.
+    void Konsolenhinweis();
+    static const std::string kKeineKonsole;
+    static const std::string kZeileZuLang;
     void Sonderzeichenfilter(int& KeyAscii);
     void Sendentext_KeyPress(int& KeyAscii);
     void Text_Timer();

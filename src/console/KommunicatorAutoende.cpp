@@ -11,7 +11,7 @@ void Kommunicator::AutoendeAusloesen() {
         Timer2.Enabled = true;
         linezahler.Enabled = true;
     }
-    if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+    if (!Serverkonsole()) return;
     Befehsenden2.Enabled = true;
 }
 
@@ -21,7 +21,7 @@ void Kommunicator::Befehsenden2_Timer() {
     // as when the window was missing at the minute tick.
     if (!Konsolenbefehl("quit")) return;
     if (Server12.Value()) {
-        if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+        if (!Serverkonsole()) return;
         Zweiter.Enabled = true;
     } else if (!packLäuft()) {
         Sendentext.SetFocus();

@@ -27,12 +27,12 @@ void Kommunicator::Minabzähler_Timer() {
 }
 
 void Kommunicator::TextAusloesen(Autotext& z) {
-    if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+    if (!Serverkonsole()) return;
     z.Senden.Enabled = true;
 }
 
 void Kommunicator::EndtextAusloesen() {
-    if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+    if (!Serverkonsole()) return;
     Text5senden.Enabled = true;
 }
 

@@ -24,8 +24,37 @@ bool Kommunicator::packLäuft() const { return Label17.ForeColor() != kPackGrau;
 // in front.
 bool Kommunicator::Konsolenbefehl(const std::string& befehl) {
     platform::Console& konsole = program().platform.console;
-    if (!common::serverFensterVorn(konsole)) return false;
-    return konsole.SendKeys(befehl + "\r", true);
+    const bool gesendet = common::serverFensterVorn(konsole) && konsole.SendKeys(befehl + "\r", true);
+    Konsolenhinweis();
+    return gesendet;
+}
+
+const std::string Kommunicator::kKeineKonsole =
+    "Keine Serverkonsole erreichbar. Mit \"Fernwaltung zulassen\" und einem Passwort erreicht "
+    "das Tool auch einen Server ohne Konsolenfenster.";
+const std::string Kommunicator::kZeileZuLang =
+    "Nicht gesendet: Die Zeile ist zu lang für die Serverkonsole (ab 255 Zeichen).";
+
+bool Kommunicator::Serverkonsole() {
+    const bool da = program().platform.console.AppActivate(common::kServerFenster);
+    Konsolenhinweis();
+    return da;
+}
+
+void Kommunicator::Konsolenhinweis() {
+    switch (program().platform.console.Problem()) {
+    case platform::ConsoleProblem::NoConsole:
+        Hinweis.Caption = kKeineKonsole;
+        break;
+    case platform::ConsoleProblem::LineTooLong:
+        Hinweis.Caption = kZeileZuLang;
+        break;
+    case platform::ConsoleProblem::NoProblem:
+        // Other notes (a level-pack step that failed) stay.
+        if (Hinweis.Caption() == kKeineKonsole || Hinweis.Caption() == kZeileZuLang)
+            Hinweis.Caption = "";
+        break;
+    }
 }
 
 void Kommunicator::Sonderzeichenfilter(int& KeyAscii) {
@@ -43,7 +72,7 @@ void Kommunicator::Sendentext_KeyPress(int& KeyAscii) {
     Sonderzeichenfilter(KeyAscii);
     if (KeyAscii != 13) return;
     program().platform.system.Beep();
-    if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+    if (!Serverkonsole()) return;
     Text.Enabled = true;
 }
 
@@ -55,7 +84,7 @@ void Kommunicator::Text_Timer() {
 }
 
 void Kommunicator::lvlneu_Click() {
-    if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+    if (!Serverkonsole()) return;
     Befehsenden.Enabled = true;
 }
 
@@ -72,7 +101,7 @@ void Kommunicator::lvlq_Click() {
         Timer2.Enabled = true;
         linezahler.Enabled = true;
     }
-    if (!program().platform.console.AppActivate(common::kServerFenster)) return;
+    if (!Serverkonsole()) return;
     Befehsenden1.Enabled = true;
 }
 

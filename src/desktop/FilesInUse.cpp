@@ -1,7 +1,6 @@
 #include "desktop/FilesInUse.h"
 
 #include <dirent.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -11,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "desktop/LinuxProcesses.h"
 
 namespace desktop {
 namespace {
@@ -58,14 +59,6 @@ bool mapsFile(const std::string& mapsPath, const struct stat& target) {
     return false;
 }
 
-bool processRuns(long pid) {
-    if (pid <= 0 || kill(static_cast<pid_t>(pid), 0) != 0) return pid > 0 && errno == EPERM;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string pidField, name, state;
-    stat >> pidField >> name >> state;
-    return stat && state != "Z";
-}
-
 // A server's lock in its temporary folder: ".lock" holding "LOCK" and the
 // server's process id.
 bool lockOfRunningProcess(const std::string& path) {
@@ -78,7 +71,8 @@ bool lockOfRunningProcess(const std::string& path) {
     if (text.compare(0, 4, "LOCK") != 0 || text.size() == 4 ||
         !std::isdigit(static_cast<unsigned char>(text[4])))
         return false;
-    return processRuns(std::strtol(text.c_str() + 4, nullptr, 10));
+    const long pid = std::strtol(text.c_str() + 4, nullptr, 10);
+    return pid > 0 && pid < (1L << 22) && processRuns(static_cast<pid_t>(pid));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 #include <cerrno>
+#include <fstream>
 #include <vector>
 
 #include "common/CommandLine.h"
@@ -123,6 +124,18 @@ pid_t startDetached(const std::string& commandLine) {
     return program > 0 ? program : -1;
 }
 
+bool processRuns(pid_t pid) {
+    if (pid <= 0) return false;
+    if (kill(pid, 0) != 0 && errno != EPERM) return false;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // The state follows the name, which is in parentheses and may hold any
+    // character.
+    const auto paren = line.rfind(')');
+    return paren != std::string::npos && paren + 2 < line.size() && line[paren + 2] != 'Z';
+}
+
 LinuxProcesses::LinuxProcesses() : watchers_(std::make_unique<QObject>()) {}
 
 LinuxProcesses::~LinuxProcesses() {
@@ -133,6 +146,7 @@ LinuxProcesses::~LinuxProcesses() {
 bool LinuxProcesses::Shell(const std::string& commandLine, int windowStyle) {
     const pid_t pid = startDetached(commandLine);
     if (pid < 0) return false;
+    if (started) started(pid, commandLine);
     if (windowStyle == platform::vbNormalFocus || windowStyle == platform::vbMinimizedFocus ||
         windowStyle == platform::vbMinimizedNoFocus)
         watchForWindow(pid, windowStyle);

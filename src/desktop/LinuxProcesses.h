@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,9 @@ public:
     // program shows it.
     bool Shell(const std::string& commandLine, int windowStyle) override;
 
+    // Told of every program started, with its process id and command line.
+    std::function<void(pid_t pid, const std::string& commandLine)> started;
+
 private:
     void watchForWindow(pid_t pid, int windowStyle);
 
@@ -45,5 +49,9 @@ private:
 // Starts the program detached as described above; the process id it runs
 // under, or -1 when it could not be executed.
 pid_t startDetached(const std::string& commandLine);
+
+// Whether the process runs: it exists and has not ended (a zombie waiting to
+// be reaped by whoever inherited it has ended).
+bool processRuns(pid_t pid);
 
 }  // namespace desktop

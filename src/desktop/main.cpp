@@ -15,6 +15,7 @@
 #include <X11/Xlib.h>
 
 #include "desktop/LinuxProcesses.h"
+#include "desktop/ServerConsoles.h"
 #include "desktop/X11Console.h"
 
 namespace {
@@ -51,8 +52,15 @@ int main(int argc, char** argv) {
     desktop::QtPrinter printer;
     desktop::QtDialogs dialogs(printer);
     desktop::LinuxProcesses processes;
-    desktop::X11Console console;
+    desktop::X11Console keys;
+    // A server's console: its window by keystrokes, or its remote console.
+    desktop::ServerConsoles console(keys);
+    processes.started = [&console](pid_t pid, const std::string& commandLine) {
+        console.serverStarted(pid, commandLine);
+    };
     desktop::QtSystem system;
+    // Servers that go on running are logged out of, not dropped.
+    system.atEnd = [&console] { console.logoutAll(); };
     platform::Platform platform{dialogs, printer, processes, console, system};
 
     desktop::QtLoop loop;

@@ -86,17 +86,29 @@ public:
     virtual bool Shell(const std::string& commandLine, int windowStyle) = 0;
 };
 
+// Why the last AppActivate or SendKeys of a console failed.
+enum class ConsoleProblem {
+    NoProblem,
+    NoConsole,    // neither a window of that title nor a reachable remote console
+    LineTooLong,  // a line the server would drop (255 characters or more): not sent
+};
+
+// A console that takes commands: a window of the given title that gets
+// keystrokes, or, for a dedicated server without a window, its remote console.
 class Console {
 public:
     virtual ~Console() = default;
-    // Brings the top-level window titled exactly `title` to the front.
+    // Brings the console titled exactly `title` to the front: true when it
+    // can take commands now.
     virtual bool AppActivate(const std::string& title) = 0;
-    // Whether the active (focused) window is titled exactly `title`.
+    // Whether the active console is titled exactly `title`.
     virtual bool IsActive(const std::string& title) = 0;
-    // Types `text` literally into the active window; character 13 is Enter.
-    // With wait, returns once the keys are processed. False when nothing could
-    // be typed.
+    // Delivers `text` literally to the active console; character 13 is Enter.
+    // With wait, returns once the text is processed. False when nothing could
+    // be delivered.
     virtual bool SendKeys(const std::string& text, bool wait) = 0;
+    // Why the last AppActivate or SendKeys failed.
+    virtual ConsoleProblem Problem() const { return ConsoleProblem::NoProblem; }
 };
 
 struct Version {

@@ -45,6 +45,7 @@
 
 // Xlib's macros clash with Qt's names: the X11 services come last.
 #include "desktop/LinuxProcesses.h"
+#include "desktop/ServerConsoles.h"
 #include "desktop/X11Console.h"
 
 namespace desktop_test {
@@ -77,22 +78,29 @@ struct StandinRun {
 };
 
 // The runs in the stand-in's log, in the order they started. Every line after
-// a PID line belongs to that run; the tests start a server only once the one
-// before has ended.
+// a PID line belongs to that run; servers running side by side repeat their
+// PID line where their lines interleave.
 inline std::vector<StandinRun> readRuns(const fs::path& log) {
     std::vector<StandinRun> runs;
+    std::size_t current = 0;
     std::ifstream in(log, std::ios::binary);
     for (std::string line; std::getline(in, line);) {
         const auto blank = line.find(' ');
         const std::string kind = line.substr(0, blank);
         const std::string rest = blank == std::string::npos ? "" : line.substr(blank + 1);
         if (kind == "PID") {
-            runs.push_back({});
-            runs.back().pid = std::stoi(rest);
+            const int pid = std::stoi(rest);
+            const auto known = std::find_if(runs.begin(), runs.end(),
+                                            [&](const StandinRun& r) { return r.pid == pid; });
+            current = static_cast<std::size_t>(known - runs.begin());
+            if (known == runs.end()) {
+                runs.push_back({});
+                runs.back().pid = pid;
+            }
             continue;
         }
         if (runs.empty()) continue;
-        StandinRun& run = runs.back();
+        StandinRun& run = runs[current];
         if (kind == "ARG") run.args.push_back(rest);
         else if (kind == "CFG") run.cfg.push_back(rest);
         else if (kind == "CMD") run.cmds.push_back(rest);
@@ -155,6 +163,9 @@ protected:
         // configuration name on a command line is found there.
         previousFolder_ = fs::current_path();
         fs::current_path(gameFolder);
+        processes.started = [this](pid_t pid, const std::string& line) {
+            console.serverStarted(pid, line);
+        };
         view.lastWindowGone = [] {};
         QObject::connect(&dialogWatch_, &QTimer::timeout, [this] { watchDialogs(); });
         dialogWatch_.start(100);
@@ -216,12 +227,35 @@ protected:
             return waitUntil([&] { return console.IsActive("Descent 3"); });
         return waitUntil([&] {
             const auto r = runs()[n - 1].rcon;
-            return std::find(r.begin(), r.end(), "RCON " + std::to_string(consolePort)) != r.end();
+            return std::any_of(r.begin(), r.end(), [](const std::string& l) { return l.starts_with("RCON "); });
         });
     }
     bool serverGone(std::size_t n) {
         const int pid = run(n).pid;
         return pid != 0 && waitUntil([&] { return processGone(pid); });
+    }
+
+    // A configuration of the native server in the game folder, with the
+    // remote console on `port` and this password (none: not enabled).
+    std::string remoteConfig(const std::string& name, int port, const std::string& password,
+                             const std::vector<std::string>& more = {}) {
+        std::vector<std::string> lines{"[server config file]", "PPS=12"};
+        if (!password.empty() || port) {
+            lines.push_back("AllowRemoteConsole=1");
+            lines.push_back("RemoteConsolePort=" + std::to_string(port));
+            lines.push_back("ConsolePassword=" + password);
+        }
+        lines.insert(lines.end(), more.begin(), more.end());
+        writeLines(game(name), lines);
+        return game(name);
+    }
+    // Starts `Descent3` as the tool starts a server, with an absolute
+    // configuration and temporary folder.
+    void startNative(const std::string& config, const std::string& tempdir = "custom/cache") {
+        fs::create_directories(game(tempdir));
+        ASSERT_TRUE(processes.Shell(game("Descent3") + " -dedicated " + config + " -tempdir " +
+                                        game(tempdir) + " -useport 2092",
+                                    platform::vbNormalFocus));
     }
 
     // Server 1's command line for the game folder, as the tool builds it.
@@ -265,7 +299,9 @@ protected:
     desktop::QtPrinter printer;
     desktop::QtDialogs dialogs{printer};
     desktop::LinuxProcesses processes;
-    desktop::X11Console console;
+    desktop::X11Console keys;
+    // As the program wires it: the console learns of every start.
+    desktop::ServerConsoles console{keys};
     desktop::QtSystem system;
     platform::Platform services{dialogs, printer, processes, console, system};
     TestLoop loop;

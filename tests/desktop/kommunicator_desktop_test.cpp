@@ -3,6 +3,7 @@
 // does by itself at the end of a server's time, arrives in the server's
 // console.
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -33,6 +34,9 @@ void typeText(QWidget* w, const QString& text) {
 
 class KommunicatorDesktop : public DesktopProgram {
 protected:
+    explicit KommunicatorDesktop(desktop_test::GameBuild build = desktop_test::GameBuild::Windows)
+        : DesktopProgram(build) {}
+
     // Server 1 from the game folder, started as the start frame starts it.
     void startServer() {
         ASSERT_TRUE(processes.Shell(commandLine("fenster.CFG", "2092"), platform::vbNormalFocus));
@@ -79,14 +83,25 @@ protected:
     // Both minutes of the automatic end: the end text after the first, "quit"
     // after the second.
     void runAutomaticEnd(Kommunicator& k) {
+        runAutomaticEnd(k, 1);
+    }
+    void runAutomaticEnd(Kommunicator& k, std::size_t server) {
         ASSERT_TRUE(loop.tickNow(k.Minabzähler));
         EXPECT_EQ(widget<QLineEdit>(k, "Endmin")->text(), "1");
-        EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{kEndText});
+        EXPECT_EQ(typedInto(server, 1), std::vector<std::string>{kEndText});
 
         ASSERT_TRUE(loop.tickNow(k.Minabzähler));
-        EXPECT_EQ(typedInto(1, 2), (std::vector<std::string>{kEndText, "quit"}));
-        ASSERT_TRUE(serverGone(1));
-        EXPECT_EQ(run(1).ends, std::vector<std::string>{"quit"});
+        EXPECT_EQ(typedInto(server, 2), (std::vector<std::string>{kEndText, "quit"}));
+        ASSERT_TRUE(serverGone(server));
+        EXPECT_EQ(run(server).ends, std::vector<std::string>{"quit"});
+    }
+
+    // A chat line typed into Sendentext and sent with Enter.
+    void say(Kommunicator& k, const QString& text) {
+        QLineEdit* line = widget<QLineEdit>(k, "Sendentext");
+        ASSERT_NE(line, nullptr);
+        typeText(line, text);
+        QTest::keyClick(line, Qt::Key_Return);
     }
 };
 
@@ -218,6 +233,113 @@ TEST_F(KommunicatorDesktop, LevelPackFromTheMainWindowRunsBothEntries) {
     EXPECT_TRUE(serverUp(2));
     EXPECT_EQ(program.find<Kommunicator>(), k);
     EXPECT_TRUE(waitUntil([&] { return queue->count() == 0; }));
+}
+
+// The game's native build: no window; the commands go through its remote
+// console, which the configuration the server started with enables.
+class KommunicatorRemote : public KommunicatorDesktop {
+protected:
+    KommunicatorRemote() : KommunicatorDesktop(desktop_test::GameBuild::Native) {}
+
+    void startServer(const std::string& password = "geheim") {
+        startNative(remoteConfig("server1.CFG", consolePort, password));
+        ASSERT_TRUE(serverUp(1));
+    }
+    std::size_t logins(std::size_t server) {
+        const auto r = run(server).rcon;
+        return std::count(r.begin(), r.end(), "RCON-LOGIN ");
+    }
+};
+
+TEST_F(KommunicatorRemote, ChatLineAndLevelRestartArriveThroughTheRemoteConsole) {
+    startServer();
+    Kommunicator& k = open();
+    say(k, QStringLiteral("Grüße an alle, 1:0"));
+    EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{"Say Grüße an alle, 1:0"});
+    EXPECT_TRUE(waitUntil([&] { return k.Sendentext.Text().empty(); }));
+
+    QTest::mouseClick(widget<QPushButton>(k, "lvlneu"), Qt::LeftButton);
+    EXPECT_EQ(typedInto(1, 2), (std::vector<std::string>{"Say Grüße an alle, 1:0", "endlevel"}));
+    EXPECT_FALSE(processGone(run(1).pid));
+    // One session, logged in once, for every command.
+    EXPECT_EQ(logins(1), 1u);
+    EXPECT_EQ(k.Hinweis.Caption(), "");
+
+    // A line the server would drop is not sent, and the communicator says so.
+    say(k, QString(251, 'x'));
+    EXPECT_TRUE(waitUntil([&] { return !k.Hinweis.Caption().empty(); }));
+    EXPECT_EQ(k.Hinweis.Caption(),
+              "Nicht gesendet: Die Zeile ist zu lang für die Serverkonsole (ab 255 Zeichen).");
+    EXPECT_EQ(k.Sendentext.Text(), std::string(251, 'x'));
+    EXPECT_EQ(runs()[0].cmds.size(), 2u);
+}
+
+TEST_F(KommunicatorRemote, AutomaticEndQuitsThroughTheRemoteConsole) {
+    startServer();
+    Kommunicator& k = open();
+    armAutomaticEnd(k);
+    runAutomaticEnd(k);
+    EXPECT_TRUE(waitUntil([&] { return program.find<Kommunicator>() == nullptr; }));
+    // The tool closed its session after the echo of "quit", before the server
+    // went: the server never closed a connection itself.
+    const auto r = run(1).rcon;
+    EXPECT_EQ(std::count(r.begin(), r.end(), "RCON-LOGOUT "), 0);
+    EXPECT_EQ(logins(1), 1u);
+}
+
+// "Server 1+2": the automatic end ends the most recently started server and
+// then the one before it.
+TEST_F(KommunicatorRemote, AutomaticEndOfServer1And2EndsBoth) {
+    const int port2 = desktop_test::freePort();
+    startNative(remoteConfig("server2.CFG", port2, "zwei"), "server2");
+    ASSERT_TRUE(serverUp(1));
+    startNative(remoteConfig("server1.CFG", consolePort, "eins"));
+    ASSERT_TRUE(serverUp(2));
+
+    Kommunicator& k = open();
+    click(k, "Server12");
+    ASSERT_TRUE(k.Server12.Value());
+    armAutomaticEnd(k);
+    runAutomaticEnd(k, 2);
+    EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{"quit"});
+    EXPECT_TRUE(serverGone(1));
+    EXPECT_EQ(run(1).ends, std::vector<std::string>{"quit"});
+}
+
+TEST_F(KommunicatorRemote, WithoutPasswordTheCommunicatorSaysWhyNothingWasSent) {
+    startServer("");
+    Kommunicator& k = open();
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(widget<QPushButton>(k, "lvlneu"), Qt::LeftButton);
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_EQ(k.Hinweis.Caption(),
+              "Keine Serverkonsole erreichbar. Mit \"Fernwaltung zulassen\" und einem Passwort "
+              "erreicht das Tool auch einen Server ohne Konsolenfenster.");
+    QTest::qWait(300);
+    EXPECT_TRUE(run(1).cmds.empty());
+    EXPECT_FALSE(processGone(run(1).pid));
+}
+
+// The tool's end logs out of the sessions of servers that go on running:
+// they keep running and serve the next session.
+TEST_F(KommunicatorRemote, ToolsEndLeavesTheServerRunning) {
+    startServer();
+    Kommunicator& k = open();
+    say(k, "gg");
+    ASSERT_EQ(typedInto(1, 1), std::vector<std::string>{"Say gg"});
+
+    console.logoutAll();  // what the program's end runs
+    EXPECT_TRUE(waitUntil([&] {
+        const auto r = run(1).rcon;
+        return std::find(r.begin(), r.end(), "RCON-LOGOUT ") != r.end();
+    }));
+    desktop::RemoteConsoleClient next(consolePort, "geheim");
+    ASSERT_TRUE(next.connect());
+    EXPECT_TRUE(next.waitReady(desktop::Clock::now() + std::chrono::seconds(5)));
+    next.logout(desktop::Clock::now() + std::chrono::seconds(5));
+    EXPECT_FALSE(processGone(run(1).pid));
+    EXPECT_EQ(logins(1), 2u);
 }
 
 }  // namespace

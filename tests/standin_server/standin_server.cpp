@@ -9,7 +9,8 @@
 //
 // It writes a log, one UTF-8 line per event, to $STANDIN_LOG or else to
 // "standin.log" beside the program as it was called:
-//   PID <id>, CWD <folder>, ARG <word> for every argument,
+//   PID <id> (again whenever another server wrote to the log in between),
+//   CWD <folder>, ARG <word> for every argument,
 //   CFG <line> for every line of the configuration file (CFG-MISSING <name>),
 //   TEMPDIR-MISSING <dir>, ERROR <text> for a start it refuses,
 //   RCON <port> once its remote console listens (RCON-UNAVAILABLE <port>),
@@ -96,14 +97,22 @@ class Log {
 public:
     explicit Log(std::string path) : path_(std::move(path)) {}
     // Each line is appended and flushed at once, so that a reader sees it while
-    // the server runs and a second server may share the file.
+    // the server runs and a second server may share the file. The first line
+    // is "PID <id>"; when another server wrote in between, that line comes
+    // again before the next, so every line belongs to the PID line above it.
     void write(const std::string& kind, const std::string& text) const {
+        std::error_code ec;
+        const auto size = fs::file_size(path_, ec);
         std::ofstream out(path_, std::ios::app | std::ios::binary);
+        if (written_ && size != *written_) out << "PID " << getpid() << '\n';
         out << kind << ' ' << text << '\n';
+        out.close();
+        written_ = fs::file_size(path_, ec);
     }
 
 private:
     std::string path_;
+    mutable std::optional<std::uintmax_t> written_;
 };
 
 // The value after an option; option names are case-insensitive.

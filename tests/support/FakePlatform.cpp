@@ -99,7 +99,11 @@ bool FakePlatform::Shell(const std::string& commandLine, int windowStyle) {
 
 bool FakePlatform::AppActivate(const std::string& title) {
     activations.push_back(title);
-    if (!windows.count(title)) return false;
+    consoleProblem = platform::ConsoleProblem::NoProblem;
+    if (!windows.count(title)) {
+        consoleProblem = platform::ConsoleProblem::NoConsole;
+        return false;
+    }
     activeWindow = title;
     return true;
 }
@@ -107,6 +111,11 @@ bool FakePlatform::AppActivate(const std::string& title) {
 bool FakePlatform::IsActive(const std::string& title) { return activeWindow == title; }
 
 bool FakePlatform::SendKeys(const std::string& text, bool wait) {
+    consoleProblem = platform::ConsoleProblem::NoProblem;
+    if (longestLine && text.size() > *longestLine + 1) {
+        consoleProblem = platform::ConsoleProblem::LineTooLong;
+        return false;
+    }
     keys.push_back({text, wait, activeWindow});
     return true;
 }

@@ -78,6 +78,11 @@ public:
     std::string activeWindow = "D3 Vantor Server";
     std::vector<std::string> activations;
     std::vector<TypedKeys> keys;
+    // Why the last activation or typing failed: no window of the title, or
+    // a text longer than `longestLine` and its Enter (as a remote console
+    // refuses it), when that is set.
+    platform::ConsoleProblem consoleProblem = platform::ConsoleProblem::NoProblem;
+    std::optional<std::size_t> longestLine;
     int beeps = 0;
     std::vector<std::string> links;
     std::vector<PrintOp> printed;
@@ -108,6 +113,7 @@ public:
     bool AppActivate(const std::string& title) override;
     bool IsActive(const std::string& title) override;
     bool SendKeys(const std::string& text, bool wait) override;
+    platform::ConsoleProblem Problem() const override { return consoleProblem; }
     // platform::System
     void Beep() override { ++beeps; }
     bool OpenLink(const std::string& address) override;

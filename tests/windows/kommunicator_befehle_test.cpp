@@ -245,3 +245,30 @@ TEST_F(KommunicatorTest, VerweigerteAktivierungTipptNirgendwohin) {
     EXPECT_TRUE(fake.keys.empty());
     EXPECT_EQ(k.Sendentext.Text(), "gg");
 }
+
+// Hinweis says why a command went nowhere, and takes that back once one goes
+// through: no server console at all, or a line the server would drop.
+TEST_F(KommunicatorTest, HinweisSagtWarumNichtsGesendetWurde) {
+    Kommunicator& k = öffnen();
+    k.Hinweis.Caption = "";
+    klicken(k.lvlneu);
+    EXPECT_EQ(k.Hinweis.Caption(),
+              "Keine Serverkonsole erreichbar. Mit \"Fernwaltung zulassen\" und einem Passwort "
+              "erreicht das Tool auch einen Server ohne Konsolenfenster.");
+
+    serverLäuft();
+    fake.longestLine = 254;
+    k.Sendentext.Text = std::string(251, 'x');  // "Say " and 251 characters: 255
+    tippen(k.Sendentext, "\n");
+    bis(1000);
+    EXPECT_EQ(k.Hinweis.Caption(),
+              "Nicht gesendet: Die Zeile ist zu lang für die Serverkonsole (ab 255 Zeichen).");
+    EXPECT_TRUE(fake.keys.empty());
+    EXPECT_EQ(k.Sendentext.Text(), std::string(251, 'x'));
+
+    k.Sendentext.Text = std::string(250, 'x');
+    tippen(k.Sendentext, "\n");
+    bis(2000);
+    EXPECT_EQ(fake.typedTexts(), Strings{"Say " + std::string(250, 'x') + "\r"});
+    EXPECT_EQ(k.Hinweis.Caption(), "");
+}

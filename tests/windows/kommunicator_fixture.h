@@ -38,6 +38,7 @@ public:
             notiere("getippt " + t + " in " + fake.activeWindow + (wait ? "" : " ohne Warten"));
             return fake.SendKeys(text, wait);
         }
+        platform::ConsoleProblem Problem() const override { return fake.Problem(); }
         fakes::FakePlatform& fake;
         ui::ManualLoop& loop;
         std::vector<std::string> ereignisse;

@@ -279,6 +279,7 @@ bool QtSystem::FileInUse(const std::string& path) { return fileInUse(path); }
 void QtSystem::End() {
     // At once: no window's unload runs, no destructor; the files the
     // windows wrote are closed already.
+    if (atEnd) atEnd();
     std::fflush(nullptr);
     _exit(0);
 }

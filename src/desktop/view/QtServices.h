@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPrinter>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -62,6 +63,10 @@ public:
     platform::Date Today() override;
     bool FileInUse(const std::string& path) override;
     [[noreturn]] void End() override;
+
+    // Runs first when the program ends by End(): what must not be cut off,
+    // such as the logout of a server's remote console.
+    std::function<void()> atEnd;
 };
 
 }  // namespace desktop
