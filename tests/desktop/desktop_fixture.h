@@ -146,7 +146,8 @@ class DesktopProgram : public ::testing::Test {
 protected:
     explicit DesktopProgram(GameBuild build = GameBuild::Windows) : build_(build) {
         fs::create_directories(gameFolder + "/custom/cache");
-        fs::create_directories(gameFolder + "/Missions");
+        // The game's own folders are in lower case.
+        fs::create_directories(gameFolder + "/missions");
         // The real game keeps a placeholder in its cache, which the cache
         // clearing leaves alone.
         testing_support::writeBytes(gameFolder + "/custom/cache/emptyfile", "");

@@ -188,8 +188,26 @@ TEST_F(KommunicatorDesktop, LevelPackStepStartsTheQueuedConfigurationAfterTheEnd
 
 // The whole level pack from the main window: its button starts the group's
 // first configuration as server 1, queues the second in pack.cfg for the
-// communicator, which the start opens, and the automatic end starts it.
-TEST_F(KommunicatorDesktop, LevelPackFromTheMainWindowRunsBothEntries) {
+// communicator, which the start opens, and the automatic end starts it; the
+// second server's console takes the automatic end too. With the native build
+// both servers have their remote console on the same port: the first one's
+// session closed after its "quit", so the port is free for the second.
+class KommunicatorBuilds : public KommunicatorDesktop,
+                           public ::testing::WithParamInterface<desktop_test::GameBuild> {
+protected:
+    KommunicatorBuilds() : KommunicatorDesktop(GetParam()) {}
+};
+
+INSTANTIATE_TEST_SUITE_P(, KommunicatorBuilds,
+                         ::testing::Values(desktop_test::GameBuild::Native,
+                                           desktop_test::GameBuild::Windows),
+                         [](const auto& info) {
+                             return info.param == desktop_test::GameBuild::Native ? "Descent3"
+                                                                                  : "MainExeThroughWine";
+                         });
+
+TEST_P(KommunicatorBuilds, LevelPackFromTheMainWindowRunsBothEntries) {
+    const bool native = GetParam() == desktop_test::GameBuild::Native;
     std::vector<std::string> autotexte;
     for (int row = 0; row < 4; ++row) autotexte.insert(autotexte.end(), {"", " 0 ", " 0 ", ""});
     autotexte.insert(autotexte.end(), {kEndText.substr(4), " 0 "});
@@ -198,9 +216,9 @@ TEST_F(KommunicatorDesktop, LevelPackFromTheMainWindowRunsBothEntries) {
     einstellungen::Voreinstellungen presets;
     presets.Hilfezeigen = 1;  // "Kommunicator bei Serverstart Anzeigen"
     testing_support::writeBytes(prog(einstellungen::kServertool), einstellungen::zeilen(presets).bytes());
-    const std::string erste = game("level1.CFG"), zweite = game("level2.CFG");
-    testing_support::writeBytes(erste, "[server config file]\r\nMission=Level 1\r\n");
-    testing_support::writeBytes(zweite, "[server config file]\r\nMission=Level 2\r\n");
+    const int port = native ? consolePort : 0;
+    const std::string erste = remoteConfig("level1.CFG", port, native ? "geheim" : "", {"Mission=Level 1"});
+    const std::string zweite = remoteConfig("level2.CFG", port, native ? "geheim" : "", {"Mission=Level 2"});
     einstellungen::AngelegteServer saved;
     saved.PackBeschriftung = einstellungen::kLevelPack;
     saved.Gruppe[0] = erste;
@@ -223,8 +241,9 @@ TEST_F(KommunicatorDesktop, LevelPackFromTheMainWindowRunsBothEntries) {
     ASSERT_EQ(queue->count(), 1);
     EXPECT_EQ(queue->item(0)->text().toStdString(), zweite);
     EXPECT_EQ(run(1).args, expectedArgs(erste, "2092"));
-    // The server's console window is there to type into (the communicator,
-    // opened just before it, may still hold the front).
+    // The server's console is there to take commands (its window, which the
+    // communicator, opened just before it, may still hide; or its remote
+    // console once it listens).
     ASSERT_TRUE(waitUntil([&] { return console.AppActivate("Descent 3"); }));
 
     armAutomaticEnd(*k);
@@ -233,6 +252,10 @@ TEST_F(KommunicatorDesktop, LevelPackFromTheMainWindowRunsBothEntries) {
     EXPECT_TRUE(serverUp(2));
     EXPECT_EQ(program.find<Kommunicator>(), k);
     EXPECT_TRUE(waitUntil([&] { return queue->count() == 0; }));
+
+    ASSERT_TRUE(waitUntil([&] { return console.AppActivate("Descent 3"); }));
+    runAutomaticEnd(*k, 2);
+    EXPECT_TRUE(waitUntil([&] { return program.find<Kommunicator>() == nullptr; }));
 }
 
 // The game's native build: no window; the commands go through its remote

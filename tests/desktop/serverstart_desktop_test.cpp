@@ -30,11 +30,24 @@ constexpr int kTwoPolls = 2500;
 
 class ServerstartDesktop : public DesktopProgram {
 protected:
-    ServerstartDesktop() {
+    explicit ServerstartDesktop(desktop_test::GameBuild build = desktop_test::GameBuild::Windows)
+        : DesktopProgram(build) {
         // The settings a first run leaves, with the game folder made for the
-        // test: server 1's port 2092, servers not minimized.
+        // test: server 1's port 2092, servers not minimized. The native build
+        // has no console window: "Fernwaltung zulassen" with a password lets
+        // the tool reach it, on server 1's port.
         writeLines(prog(einstellungen::kSTPfad), {gameFolder, "0", "0"});
-        testing_support::writeBytes(prog("Servertool.ini"), einstellungen::erstlaufServertool().bytes());
+        einstellungen::Voreinstellungen presets;
+        if (build == desktop_test::GameBuild::Native) {
+            presets.Fernwalt = 1;
+            presets.Serverpassw = "geheim";
+            presets.port = std::to_string(consolePort);
+        }
+        testing_support::writeBytes(prog("Servertool.ini"),
+                                    build == desktop_test::GameBuild::Native
+                                        ? einstellungen::zeilen(presets).bytes()
+                                        : einstellungen::erstlaufServertool().bytes());
+        port = presets.port;
         testing_support::writeBytes(prog("STS.ini"), einstellungen::erstlaufSTS().bytes());
         testing_support::writeBytes(prog("Mod.ini"),
                                     einstellungen::zeilenMod(einstellungen::standardMods()).bytes());
@@ -94,6 +107,8 @@ protected:
             box->accept();
         });
     }
+    std::string port;  // server 1's, from the presets
+
     // The files the folder listing shows: hidden ones (.lock) do not count.
     std::size_t fileCount() {
         std::size_t n = 0;
@@ -103,12 +118,28 @@ protected:
     }
 };
 
-TEST_F(ServerstartDesktop, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
+// The same flows with either build of the game: commands reach the native
+// one through its remote console, the Windows one by keys into its window.
+class ServerstartBuilds : public ServerstartDesktop,
+                          public ::testing::WithParamInterface<desktop_test::GameBuild> {
+protected:
+    ServerstartBuilds() : ServerstartDesktop(GetParam()) {}
+};
+
+INSTANTIATE_TEST_SUITE_P(, ServerstartBuilds,
+                         ::testing::Values(desktop_test::GameBuild::Native,
+                                           desktop_test::GameBuild::Windows),
+                         [](const auto& info) {
+                             return info.param == desktop_test::GameBuild::Native ? "Descent3"
+                                                                                  : "MainExeThroughWine";
+                         });
+
+TEST_P(ServerstartBuilds, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
     Vantor& v = openMainWindow();
     startServer1(v);
 
     const desktop_test::StandinRun server = run(1);
-    EXPECT_EQ(server.args, expectedArgs("fenster.CFG", "2092"));
+    EXPECT_EQ(server.args, expectedArgs("fenster.CFG", port));
     // The server read the fenster.CFG the start wrote from the first page.
     EXPECT_NE(std::find(server.cfg.begin(), server.cfg.end(), "Scriptname=Anarchy"), server.cfg.end());
     // The placeholder, the client module and four server modules.
@@ -149,7 +180,6 @@ TEST_F(ServerstartDesktop, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
 class GameFolderDesktop : public DesktopProgram {
 protected:
     GameFolderDesktop() : DesktopProgram(desktop_test::GameBuild::Native) {
-        fs::rename(game("Missions"), game("missions"));
         testing_support::writeBytes(game("missions/LEVEL.MN3"), "");
     }
 };
@@ -203,7 +233,7 @@ void answerOrbQuestion(QWidget* shown, const QString& answer, std::vector<QStrin
     QTest::keyClick(line, Qt::Key_Return);
 }
 
-TEST_F(ServerstartDesktop, HoardStartTypesTheOrbCountIntoTheServer) {
+TEST_P(ServerstartBuilds, HoardStartTypesTheOrbCountIntoTheServer) {
     Vantor& v = openMainWindow();
     chooseGameType(v, "Hoard");
 
@@ -218,7 +248,7 @@ TEST_F(ServerstartDesktop, HoardStartTypesTheOrbCountIntoTheServer) {
     EXPECT_EQ(prompts, (std::vector<QString>{question, question}));
 
     const desktop_test::StandinRun server = run(1);
-    EXPECT_EQ(server.args, expectedArgs("fenster.CFG", "2092"));
+    EXPECT_EQ(server.args, expectedArgs("fenster.CFG", port));
     EXPECT_NE(std::find(server.cfg.begin(), server.cfg.end(), "Scriptname=Hoard"), server.cfg.end());
     ASSERT_TRUE(serverUp(1));
 
