@@ -1,5 +1,7 @@
 #include "desktop/RemoteConsole.h"
 
+#include "common/Items.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -11,7 +13,6 @@
 #include <cctype>
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 
 namespace desktop {
 namespace {
@@ -198,12 +199,13 @@ std::optional<RemoteAccess> remoteAccessOf(const std::vector<std::string>& comma
     fs::path file(name);
     if (file.is_relative()) file = fs::path(currentFolder) / file;
 
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
+    // Through the tool's reader: a pipe or a device named as the
+    // configuration must not block the window.
+    const std::optional<std::string> bytes = common::readFileBytes(file.string());
+    if (!bytes) return std::nullopt;
     bool allowed = false;
     RemoteAccess access;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    for (const std::string& line : common::splitLines(*bytes)) {
         const auto eq = line.find('=');
         if (eq == std::string::npos) continue;
         const std::string key = lower(line.substr(0, eq));
