@@ -297,19 +297,6 @@ TEST_F(KommunicatorRemote, ChatLineAndLevelRestartArriveThroughTheRemoteConsole)
     EXPECT_EQ(runs()[0].cmds.size(), 2u);
 }
 
-TEST_F(KommunicatorRemote, AutomaticEndQuitsThroughTheRemoteConsole) {
-    startServer();
-    Kommunicator& k = open();
-    armAutomaticEnd(k);
-    runAutomaticEnd(k);
-    EXPECT_TRUE(waitUntil([&] { return program.find<Kommunicator>() == nullptr; }));
-    // The tool closed its session after the echo of "quit", before the server
-    // went: the server never closed a connection itself.
-    const auto r = run(1).rcon;
-    EXPECT_EQ(std::count(r.begin(), r.end(), "RCON-LOGOUT "), 0);
-    EXPECT_EQ(logins(1), 1u);
-}
-
 // "Server 1+2": the automatic end ends the most recently started server and
 // then the one before it.
 TEST_F(KommunicatorRemote, AutomaticEndOfServer1And2EndsBoth) {

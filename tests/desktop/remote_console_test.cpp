@@ -147,18 +147,6 @@ TEST(RemoteConsole, SilentServerIsUnreachableWithinTheBound) {
     client.logout(Clock::now());
 }
 
-TEST(RemoteConsole, NothingListeningIsUnreachable) {
-    int port = 0;
-    { ScriptedPeer gone([](ScriptedPeer&) {}); port = gone.port; }
-    RemoteConsoleClient client(port, "geheim");
-    const auto start = Clock::now();
-    if (client.connect()) {
-        EXPECT_FALSE(client.waitReady(start + 500ms));
-    }
-    EXPECT_LT(Clock::now() - start, 100ms);
-    EXPECT_EQ(client.state(), State::Closed);
-}
-
 // The server drops lines of 255 characters or more: such a line is not
 // sent, and neither is a line with a line end of its own.
 TEST(RemoteConsole, LineTooLongForTheServerIsNotSent) {
@@ -253,10 +241,6 @@ INSTANTIATE_TEST_SUITE_P(
         AccessCase{"NotAllowed", kHead + "AllowRemoteConsole=0\r\nConsolePassword=geheim\r\n",
                    "x -dedicated sub/srv.CFG", std::nullopt, ""},
         AccessCase{"NoPassword", kHead + "AllowRemoteConsole=1\r\nConsolePassword=\r\n",
-                   "x -dedicated sub/srv.CFG", std::nullopt, ""},
-        AccessCase{"PasswordCutToNothing", kHead + "AllowRemoteConsole=1\r\nConsolePassword=;a\r\n",
-                   "x -dedicated sub/srv.CFG", std::nullopt, ""},
-        AccessCase{"BadPort", kHead + "AllowRemoteConsole=1\r\nRemoteConsolePort=99999\r\nConsolePassword=a\r\n",
                    "x -dedicated sub/srv.CFG", std::nullopt, ""},
         AccessCase{"NoConfiguration", kHead, "x -tempdir sub/srv.CFG", std::nullopt, ""},
         AccessCase{"MissingFile", kHead, "x -dedicated nothere.CFG", std::nullopt, ""}),
