@@ -487,6 +487,7 @@ private:
     void STSLesen();
     void ModLesen();
 
-    // Saves Letztes.ini, empties pack.cfg and ends the program.
-    [[noreturn]] void Beenden();
+    // Saves Letztes.ini, empties pack.cfg (unless the communicator's close
+    // has just done so) and ends the program.
+    [[noreturn]] void Beenden(bool packlisteLeeren = true);
 };

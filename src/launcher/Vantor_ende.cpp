@@ -15,10 +15,13 @@ void Vantor::verbindeEnde() {
 // run; the help and about windows go the same way. Every other window just
 // goes with the program.
 void Vantor::endm1d_Click() {
+    // An open communicator empties the queue as it closes; a queue that
+    // could not be emptied there is named once, not twice.
+    const bool kommunicatorOffen = program().find<Kommunicator>() != nullptr;
     program().unload<Kommunicator>();
     program().unload<Hilfefenster>();
     program().unload<InfoBox>();
-    Beenden();
+    Beenden(!kommunicatorOffen);
 }
 
 // The close cannot be refused, and no other window's unload runs: the tool
@@ -27,8 +30,8 @@ void Vantor::Form_Unload(int& Cancel) { Beenden(); }
 
 // Letztes.ini or a queue that cannot be written has told the user why; the
 // tool still ends, as the user asked.
-void Vantor::Beenden() {
+void Vantor::Beenden(bool packlisteLeeren) {
     LetztesSpeichern();
-    common::packlisteLeeren(program().platform.dialogs, program().Path());
+    if (packlisteLeeren) common::packlisteLeeren(program().platform.dialogs, program().Path());
     program().End();
 }

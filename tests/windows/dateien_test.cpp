@@ -73,21 +73,28 @@ INSTANTIATE_TEST_SUITE_P(Fälle, KeineDatei,
                                                               Wo::GespeicherteKonfiguration,
                                                               Wo::Einstellungsdatei, Wo::Editor)));
 
-// The old queue would start again at the next opening: the user is told,
-// and the window closes all the same.
-TEST_F(KommunicatorTest, QueueThatCannotBeEmptiedIsNamedAndTheWindowStillCloses) {
+// The old queue would start again at the next opening: the user is told
+// once, whether the communicator closes by itself or with the tool's end
+// from the menu, and the window closes all the same.
+class KommunicatorPackliste : public KommunicatorTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(KommunicatorPackliste, QueueThatCannotBeEmptiedIsNamedOnceAndTheWindowStillCloses) {
     autotexte({});
     datei("pack.cfg", {"a.cfg", "b.cfg"});
     fs::permissions(prog("pack.cfg"), fs::perms::owner_read);
     Vantor& v = hauptfenster();
     Kommunicator& k = öffnen();
     fake.answerMsgBox(platform::vbOK, prog("pack.cfg"));
-    klicken(k.beenden);
+    if (GetParam())
+        EXPECT_THROW(benutzer([&] { v.endm1d.userClick(); }), ui::ProgramEnded);
+    else
+        klicken(k.beenden);
     einKritischer(fake, prog("pack.cfg"));
     EXPECT_EQ(offen(), nullptr);
-    EXPECT_EQ(v.Fensterwert, 0);
     EXPECT_EQ(inhalt("pack.cfg"), crlf({"a.cfg", "b.cfg"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(MenueEnde, KommunicatorPackliste, ::testing::Bool());
 
 struct Getippt {
     const char* ordner;   // the current folder, below gameRoot, with a game folder D3
