@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "FakePlatform.h"
@@ -558,4 +559,39 @@ TEST_F(ViewTest, CheckAndOptionButtonsShowTheirBackColor) {
         const QColor corner = img.pixelColor(img.width() - 2, img.height() / 2);
         EXPECT_EQ(corner, QColor(0, 0, 0x80)) << name;
     }
+}
+
+// Two short timers started apart tick together, so the running arrows share
+// one repaint; each ticks first at least one interval after its start.
+TEST(QtLoopBeat, ShortTimersStartedApartTickInTheSamePass) {
+    fakes::FakePlatform fake;
+    desktop::QtLoop loop;
+    testing_support::TempDir folder;
+    ui::Program program(fake.services(), loop, folder.path());
+    Testfenster& w = program.load<Testfenster>();
+    ui::Timer a{&w, "A", 25, false}, b{&w, "B", 25, false};
+    QElapsedTimer clock;
+    std::vector<std::pair<char, qint64>> ticks;
+    a.Tick = [&] { ticks.push_back({'a', clock.elapsed()}); };
+    b.Tick = [&] { ticks.push_back({'b', clock.elapsed()}); };
+    clock.start();
+    a.Enabled = true;
+    QTest::qWait(10);
+    const qint64 bStarted = clock.elapsed();
+    b.Enabled = true;
+    QTest::qWait(300);
+    a.Enabled = false;
+    b.Enabled = false;
+    std::vector<qint64> aTimes, bTimes;
+    for (auto [which, at] : ticks) (which == 'a' ? aTimes : bTimes).push_back(at);
+    ASSERT_GE(aTimes.size(), 5u);
+    ASSERT_GE(bTimes.size(), 5u);
+    EXPECT_GE(aTimes.front(), 25 - 2);
+    EXPECT_GE(bTimes.front() - bStarted, 25 - 2);
+    // From b's first tick on, every b tick comes right after an a tick.
+    int together = 0;
+    for (std::size_t i = 1; i < ticks.size(); ++i)
+        if (ticks[i].first == 'b' && ticks[i - 1].first == 'a' && ticks[i].second - ticks[i - 1].second <= 1)
+            ++together;
+    EXPECT_GE(together, static_cast<int>(bTimes.size()) - 1);
 }

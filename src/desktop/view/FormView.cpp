@@ -217,7 +217,7 @@ QWidget* FormView::makeWidget(ui::Control& c, QWidget* parent) {
         case Kind::PictureBox: {
             QWidget* w;
             if (c.kind() == Kind::Label) {
-                auto* l = new QLabel(parent);
+                auto* l = new TextLabel(parent);
                 l->setTextFormat(Qt::PlainText);
                 w = l;
             } else {
@@ -405,7 +405,9 @@ void FormView::apply(ui::Control& c, const std::string& p) {
                 const bool oneLine = !label.WordWrap() &&
                                      label.Caption().find_first_of("\r\n") == std::string::npos &&
                                      l->height() < 2 * l->fontMetrics().height();
-                l->setAlignment(alignment(label.Alignment(), oneLine ? Qt::AlignVCenter : Qt::AlignTop));
+                const Qt::Alignment a =
+                    alignment(label.Alignment(), oneLine ? Qt::AlignVCenter : Qt::AlignTop);
+                if (l->alignment() != a) l->setAlignment(a);
             }
             if (is("BorderStyle"))
                 l->setFrameStyle(label.BorderStyle() ? QFrame::Panel | QFrame::Sunken : QFrame::NoFrame);
@@ -517,8 +519,13 @@ void FormView::apply(ui::Control& c, const std::string& p) {
 void FormView::applyCommon(ui::Control& c, QWidget* w, const std::string& p) {
     const bool all = p.empty();
     auto is = [&](const char* name) { return all || p == name; };
-    if (c.kind() != Kind::Line && (is("Left") || is("Top") || is("Width") || is("Height")))
+    if (c.kind() != Kind::Line && (is("Left") || is("Top") || is("Width") || is("Height"))) {
         w->setGeometry(px(c.Left()), px(c.Top()), px(c.Width()), px(c.Height()));
+        // A label's size is the control's, whatever its caption: fixed, a
+        // new caption asks its window for no new layout (the running arrows
+        // change theirs 80 times a second).
+        if (c.kind() == Kind::Label) w->setFixedSize(w->size());
+    }
     if (is("Enabled")) w->setEnabled(c.Enabled());
     if (is("Visible")) w->setVisible(c.Visible());
     if (is("ToolTipText")) w->setToolTip(qs(c.ToolTipText()));

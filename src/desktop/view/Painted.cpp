@@ -1,10 +1,55 @@
 #include "desktop/view/Painted.h"
 
+#include <QEvent>
+#include <QStyle>
+
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
 
 namespace desktop {
+
+const QStaticText& TextLabel::laidOut(const QString& text) {
+    for (auto it = recent_.begin(); it != recent_.end(); ++it)
+        if (it->first == text) {
+            recent_.splice(recent_.begin(), recent_, it);
+            return recent_.front().second;
+        }
+    QStaticText laid(text);
+    laid.setTextFormat(Qt::PlainText);
+    laid.prepare(QTransform(), font());
+    recent_.emplace_front(text, std::move(laid));
+    if (recent_.size() > 16) recent_.pop_back();
+    return recent_.front().second;
+}
+
+void TextLabel::paintEvent(QPaintEvent* event) {
+    const QString shown = text();
+    const bool simple = !wordWrap() && frameStyle() == QFrame::NoFrame && textFormat() == Qt::PlainText &&
+                        !shown.contains(QChar('\n')) && !shown.contains(QChar('&'));
+    if (!simple) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter p(this);
+    const QStaticText& laid = laidOut(shown);
+    const QRect area = contentsRect();
+    const QSizeF size = laid.size();
+    const Qt::Alignment a = QStyle::visualAlignment(layoutDirection(), alignment());
+    qreal x = area.left(), y = area.top();
+    if (a & Qt::AlignRight) x = area.right() + 1 - size.width();
+    else if (a & Qt::AlignHCenter) x = area.left() + (area.width() - size.width()) / 2;
+    if (a & Qt::AlignBottom) y = area.bottom() + 1 - size.height();
+    else if (a & Qt::AlignVCenter) y = area.top() + (area.height() - size.height()) / 2;
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    p.setClipRect(area);
+    p.drawStaticText(QPointF(x, y), laid);
+}
+
+void TextLabel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) recent_.clear();
+    QLabel::changeEvent(event);
+}
 
 void PictureWidget::setPicture(const QPixmap& picture) {
     picture_ = picture;

@@ -3,10 +3,31 @@
 #pragma once
 
 #include <QColor>
+#include <QLabel>
 #include <QPixmap>
+#include <QStaticText>
 #include <QWidget>
+#include <list>
+#include <utility>
 
 namespace desktop {
+
+// A label. A caption of one line is drawn from a laid-out text kept for each
+// of the last few captions: a caption that changes many times a second
+// among a few texts (the running arrows) is then laid out once, not at every
+// repaint. Anything else is drawn as QLabel draws it.
+class TextLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;  // a new font lays every caption out anew
+
+private:
+    const QStaticText& laidOut(const QString& text);
+    std::list<std::pair<QString, QStaticText>> recent_;  // the most recent first
+};
 
 // Image and PictureBox: a picture at the top left corner, or stretched over
 // the control. No picture (or one that cannot be read) draws nothing.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <algorithm>
 
 #include "desktop/view/Convert.h"
 #include "ui/Controls.h"
@@ -22,6 +23,7 @@ std::string errorText(std::exception_ptr error) {
 }
 
 QtLoop::QtLoop() {
+    since_.start();
     unhandledError = [](std::exception_ptr error) {
         QMessageBox box(QMessageBox::Critical, kAppTitle,
                         qs(errorText(error)), QMessageBox::Ok, QApplication::activeWindow());
@@ -32,20 +34,72 @@ QtLoop::QtLoop() {
 
 QtLoop::~QtLoop() {
     for (auto& [timer, q] : timers_) delete q;
+    for (auto& [interval, beat] : beats_) delete beat.clock;
 }
 
+// Short timers (the running arrows) tick on one shared clock per interval:
+// each takes the first beat at least one interval after its start, and every
+// beat after it. Two arrows then tick in the same pass of the loop and share
+// one repaint of the window, which is most of what they cost.
+constexpr int kBeatUpToMs = 50;
+
 void QtLoop::startTimer(ui::Timer& timer) {
+    const int interval = timer.Interval();
+    if (interval > 0 && interval <= kBeatUpToMs) {
+        dropTimer(timer);
+        Beat& beat = beats_[interval];
+        if (!beat.clock) {
+            beat.clock = new QTimer;
+            beat.clock->setTimerType(Qt::PreciseTimer);
+            QObject::connect(beat.clock, &QTimer::timeout, [this, interval] { onBeat(interval); });
+            beat.clock->start(interval);
+        }
+        beat.members.push_back({&timer, since_.elapsed() + interval});
+        return;
+    }
+    leaveBeat(timer);
     QTimer*& q = timers_[&timer];
     if (!q) {
         q = new QTimer;
         q->setTimerType(Qt::PreciseTimer);
         QObject::connect(q, &QTimer::timeout, [this, &timer] { deliverTick(timer); });
     }
-    q->start(timer.Interval());
+    q->start(interval);
 }
 
-void QtLoop::stopTimer(ui::Timer& timer) {
-    forgetHeld(timer);
+void QtLoop::onBeat(int interval) {
+    // A tick may start or stop timers of this beat: work on a copy and
+    // deliver only to those still in it.
+    const std::vector<Member> now = beats_[interval].members;
+    const qint64 at = since_.elapsed();
+    for (const Member& m : now) {
+        if (at + 2 < m.due) continue;  // started less than an interval ago
+        auto& members = beats_[interval].members;
+        auto it = std::find_if(members.begin(), members.end(),
+                               [&](const Member& x) { return x.timer == m.timer; });
+        if (it == members.end() || it->due != m.due) continue;
+        it->due = at + interval;
+        deliverTick(*m.timer);
+    }
+}
+
+void QtLoop::leaveBeat(ui::Timer& timer) {
+    for (auto it = beats_.begin(); it != beats_.end(); ++it) {
+        auto& members = it->second.members;
+        members.erase(std::remove_if(members.begin(), members.end(),
+                                     [&](const Member& m) { return m.timer == &timer; }),
+                      members.end());
+        if (members.empty()) {
+            it->second.clock->stop();
+            it->second.clock->disconnect();
+            it->second.clock->deleteLater();
+            beats_.erase(it);
+            return;
+        }
+    }
+}
+
+void QtLoop::dropTimer(ui::Timer& timer) {
     auto it = timers_.find(&timer);
     if (it == timers_.end()) return;
     // The timer may be stopped from its own tick: let Qt finish with it first.
@@ -55,7 +109,16 @@ void QtLoop::stopTimer(ui::Timer& timer) {
     timers_.erase(it);
 }
 
+void QtLoop::stopTimer(ui::Timer& timer) {
+    forgetHeld(timer);
+    leaveBeat(timer);
+    dropTimer(timer);
+}
+
 bool QtLoop::isRunning(const ui::Timer& timer) const {
+    for (const auto& [interval, beat] : beats_)
+        for (const Member& m : beat.members)
+            if (m.timer == &timer) return true;
     auto it = timers_.find(&timer);
     return it != timers_.end() && it->second->isActive();
 }

@@ -3,8 +3,10 @@
 // also while a modal box of that procedure spins a nested Qt loop.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <map>
+#include <vector>
 
 #include "ui/EventLoop.h"
 
@@ -24,7 +26,21 @@ public:
     bool isRunning(const ui::Timer& timer) const;
 
 private:
+    struct Member {
+        ui::Timer* timer;
+        qint64 due;  // ms since the loop's start: its next tick, not before
+    };
+    struct Beat {
+        QTimer* clock = nullptr;
+        std::vector<Member> members;
+    };
+    void onBeat(int interval);
+    void leaveBeat(ui::Timer& timer);
+    void dropTimer(ui::Timer& timer);
+
     std::map<const ui::Timer*, QTimer*> timers_;
+    std::map<int, Beat> beats_;  // short timers, by interval
+    QElapsedTimer since_;
 };
 
 // The text of an error that escaped a procedure, as the message box shows it.
