@@ -444,6 +444,58 @@ TEST_F(GameFolder, FileInUseFollowsTheOpenFileUnderAnyName) {
     EXPECT_FALSE(desktop::fileInUse(file.string()));
 }
 
+// The native build refuses a start it cannot make as the game does: a line
+// "Error: ..." on standard error and exit status 0. A start it makes first
+// deletes the module files a run before it left.
+class NativeStart : public GameFolder, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(NativeStart, IsRefusedWithAnErrorLine) {
+    fs::create_symlink(STANDIN_SERVER, dir / "Descent3");
+    std::ofstream(dir / "bad.CFG", std::ios::binary) << "PPS=12\r\n";
+    const std::string cache = (dir / "custom" / "cache").string();
+    std::ofstream(dir / "custom" / "cache" / "d3sold.tmp") << "left";
+    // A running server holds the folder: this test process, as far as its
+    // lock says.
+    if (GetParam() == "locked")
+        std::ofstream(dir / "custom" / "cache" / ".lock") << "LOCK" << getpid();
+    const std::string config = GetParam() == "relative" ? "fenster.CFG"
+                               : GetParam() == "header" ? (dir / "bad.CFG").string()
+                                                        : (dir / "fenster.CFG").string();
+    QProcess server;
+    server.start(QString::fromStdString((dir / "Descent3").string()),
+                 {"-dedicated", QString::fromStdString(config), "-tempdir", QString::fromStdString(cache)});
+    ASSERT_TRUE(server.waitForFinished(10000));
+    EXPECT_EQ(server.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(server.exitCode(), 0);
+    EXPECT_TRUE(server.readAllStandardError().startsWith("Error: "));
+    EXPECT_TRUE(fs::exists(dir / "custom" / "cache" / "d3sold.tmp"));
+    EXPECT_EQ(desktop::fileInUse((dir / "custom" / "cache" / ".lock").string()), GetParam() == "locked");
+}
+
+INSTANTIATE_TEST_SUITE_P(Services, NativeStart, ::testing::Values("relative", "header", "locked"));
+
+TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
+    fs::create_symlink(STANDIN_SERVER, dir / "Descent3");
+    const fs::path cache = dir / "custom" / "cache";
+    std::ofstream(cache / "d3sold.tmp") << "left";
+    std::ofstream(cache / ".lock") << "LOCK999999";  // of no running process
+    LinuxProcesses processes;
+    ASSERT_TRUE(processes.Shell((dir / "Descent3").string() + " -dedicated " + (dir / "fenster.CFG").string() +
+                                    " -tempdir " + cache.string(),
+                                platform::vbNormalFocus));
+    // Its lock, its client module and four server modules.
+    ASSERT_TRUE(waitUntil([&] { return countTempFiles() == 6; }));
+    started.push_back(std::stoi(linesOf(log(), "PID").at(0)));
+    EXPECT_FALSE(fs::exists(cache / "d3sold.tmp"));
+    // Its lock names it, and each module is mapped, not open.
+    std::size_t modules = 0;
+    for (const auto& file : tempFiles()) {
+        modules += file.filename().string().starts_with("d3");
+        EXPECT_TRUE(desktop::fileInUse(file)) << file;
+    }
+    EXPECT_EQ(modules, 5u);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
