@@ -35,6 +35,8 @@
 //   CR LF NUL, sends its messages (LF as CR LF, ended by NUL) to every
 //   logged-in connection and closes a connection on "logout". SIGPIPE is
 //   not ignored: writing to a connection its client dropped ends the server.
+//   After "quit" it goes on reading its connections for up to a second, as
+//   the game's shutdown takes that long.
 //
 // Copied as `Descent3` into a folder that holds custom/cache and missions, it
 // makes a game folder for trying the tool by hand.
@@ -60,6 +62,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -269,6 +272,8 @@ public:
         for (auto& c : connections_)
             if (c.fd == fd) return receive(c);
     }
+
+    bool connected() const { return !connections_.empty(); }
 
     // A message of the server to every logged-in connection.
     void broadcast(std::string text) {
@@ -513,6 +518,14 @@ int main(int argc, char** argv) {
             }
     }
 
+    // Shutting down takes the game a while, during which it still reads its
+    // connections: a client that closes right after the echo of "quit"
+    // closes first, and the port is free for the next server at once.
+    if (endReason == "quit") {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (remote->connected() && std::chrono::steady_clock::now() < until)
+            if (!pollOnce(remote.get(), 50)) break;
+    }
     if (endReason == "quit")
         temp.quit();
     else
