@@ -36,6 +36,8 @@ const std::vector<std::string> kZeilen = {
 class EditorDesktop : public DesktopProgram {
 protected:
     EditorDesktop() {
+        // The picture the printout carries lies beside the program.
+        fs::copy_file(ASSETS_DIR "/editor.png", programDir / "editor.png");
         config = game("server eins.CFG");
         writeLines(config, kZeilen);
         writeLines(prog(einstellungen::kSTPfad), {gameFolder, "0", "0"});
@@ -130,6 +132,11 @@ TEST_F(EditorDesktop, ExpertenShowsTheFileSavesTheEditAndPrintsIt) {
     EXPECT_TRUE(gedruckt.contains("wort40")) << gedruckt.toStdString();
     EXPECT_TRUE(gedruckt.contains("ENDE"));
     EXPECT_FALSE(gedruckt.contains("Level=2"));
+    QProcess bilder;
+    bilder.start("pdfimages", {"-list", QString::fromStdString(pdf)});
+    ASSERT_TRUE(bilder.waitForFinished(15000));
+    // A header of two lines, then one line per picture: the editor's.
+    EXPECT_EQ(QString::fromUtf8(bilder.readAllStandardOutput()).trimmed().split('\n').size(), 3);
 }
 
 }  // namespace
