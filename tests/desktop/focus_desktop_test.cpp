@@ -78,6 +78,8 @@ TEST_F(FocusDesktop, TwoLinesTypedOneAfterTheOtherBothGoOutAsChat) {
         // opening and after every line that went out.
         ASSERT_TRUE(waitUntil([&] { return focus.isIn(window); })) << "before: " << lines[n];
         ASSERT_TRUE(user.type(std::string(lines[n]) + "\r"));
+        // The line is out before the next is typed: typed sooner, the next
+        // would join it in the box, which sends what it holds at its tick.
         ASSERT_EQ(typedInto(1, n + 1).size(), static_cast<std::size_t>(n + 1)) << lines[n];
         ASSERT_TRUE(waitUntil([&] { return k->Sendentext.Text().empty(); })) << lines[n];
     }
