@@ -7,10 +7,12 @@
 Info::Info(ui::Program& program) : ui::Form(program, "Info") {
     Caption = "Info zu D3 Vantor-Server";
     BorderStyle = ui::vbSizable;
-    ScaleWidth = 7200;
+    // Wide enough for the shipped text's lines of up to 75 characters, as
+    // the help window is: a narrower box breaks every long line in two.
+    ScaleWidth = 9960;
     ScaleHeight = 5400;
     // The outer size: the client area with the title bar and borders.
-    Width = 7320;
+    Width = 10080;
     Height = 5910;
 
     InfoT.Move(0, 0, Width() - kRandRechts, Height() - kRandUnten);

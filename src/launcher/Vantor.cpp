@@ -308,8 +308,10 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     button(Vorabbruch, "Abbrechen", 6840, 6120, 1935, 495);
     at(Image3, 3960, 4320, 495, 495).Picture = "voreinstellungen.png";
 
-    // ---- saved-servers editor (opening moves it into the client area)
-    at(Angelegte, 8520, 480, 8895, 6375).Visible = false;
+    // ---- saved-servers editor (opening moves it into the client area, to
+    // left 40, top 120): high and wide enough to reach the window's edges
+    // from there, so nothing of the main area shows below or beside it.
+    at(Angelegte, 8520, 480, 8960, 6750).Visible = false;
     Angelegte.BorderStyle = 0;
     label(AngelegteTitel, "Angelegte Server bearbeiten", 120, 60, 4095);
     kreuz(ASKreutz, 8520, 60);
@@ -352,8 +354,9 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     button(ASBAbbrechen, "Abbrechen", 4320, 5760, 1695);
 
     // ---- mod list panel
+    // No frame caption: "Aktuelle Mod's" is the panel's title, and a caption
+    // would push the frame's edge down through it.
     at(Modfenster, 2040, 2040, 5655, 3135).Visible = false;
-    Modfenster.Caption = "Mod - Liste";
     label(Label64, "Aktuelle Mod's", 240, 270, 3015);
     kreuz(Xmod, 5280, 120);
     at(Modliste, 240, 540, 3255, 2415);

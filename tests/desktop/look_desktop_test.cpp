@@ -1,7 +1,8 @@
 // How the windows look on the real view: the communicator's frame over the
 // whole window but "Schliessen", a disabled list that looks disabled,
 // captions that fit their places and line up with their boxes, the
-// countdown window's picture and the start button. Screenshots go to
+// countdown window's picture and the start button, the saved-servers
+// editor over the whole main area. Screenshots go to
 // test-artifacts/ to be looked at.
 #include <gtest/gtest.h>
 
@@ -168,6 +169,24 @@ TEST_F(Look, MainWindowCaptionsFitAndLineUpWithTheirBoxes) {
     ASSERT_FALSE(letters.isEmpty());
     EXPECT_GE(green.right() - letters.right(), 6) << "START touches the picture's edge";
     EXPECT_GE(start->width() - 1 - green.right(), 3) << "the picture touches the button's edge";
+}
+
+TEST_F(Look, SavedServersEditorCoversTheMainArea) {
+    Vantor& v = open<Vantor>();
+    QWidget* win = windowOf(v);
+    loop.dispatch([&] { v.AnM3b.userClick(); });
+    ASSERT_TRUE(v.Angelegte.Visible());
+    QTest::qWait(50);
+    screenshot(win, QStringLiteral("vantor-angelegte"));
+    const QRect covered = placeIn(widget<QWidget>(v, "Angelegte"), win);
+    // Nothing of the main area, the start button included, shows below or
+    // beside the panel.
+    auto* hauptprog = widget<QWidget>(v, "Hauptprog");
+    for (QWidget* w : hauptprog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isVisible()) continue;
+        const QRect place = placeIn(w, win) & win->rect();
+        EXPECT_TRUE(covered.contains(place)) << w->objectName().toStdString();
+    }
 }
 
 TEST_F(Look, CountdownPictureIsDrawnSharp) {
