@@ -74,10 +74,17 @@ TEST_F(EditorDesktop, ExpertenShowsTheFileSavesTheEditAndPrintsIt) {
     EXPECT_EQ(box->toPlainText().toStdString(), gezeigt);
     EXPECT_TRUE(box->font().fixedPitch() || QFontInfo(box->font()).fixedPitch());
 
+    // The window manager's frame, title bar included, counts from the start.
+    EXPECT_TRUE(waitUntil([&] {
+        return fenster->frameGeometry().height() > fenster->height() &&
+               e->Height() == desktop::twips(fenster->frameGeometry().height());
+    }));
+
     // The window's size reaches the layout.
     fenster->resize(700, 500);
     EXPECT_TRUE(waitUntil([&] {
         return e->Width() == desktop::twips(fenster->frameGeometry().width()) &&
+               e->Height() == desktop::twips(fenster->frameGeometry().height()) &&
                e->TextfeldEditor.Width() == e->Width() - 350 &&
                box->width() == desktop::px(e->TextfeldEditor.Width());
     }));

@@ -930,7 +930,10 @@ void FormView::listSelectionChanged(ui::ListBox& list) {
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
     if (detached_) return false;
     if (watched == window_) {
-        if ((event->type() == QEvent::Resize || event->type() == QEvent::Show) &&
+        // The window manager's frame arrives after the window is shown, and
+        // moves the window without resizing it: the outer size changes then.
+        if ((event->type() == QEvent::Resize || event->type() == QEvent::Show ||
+             event->type() == QEvent::Move) &&
             window_->isVisible())
             reportSize();
         return false;
