@@ -125,10 +125,12 @@ TEST_F(Look, AutotexteCoverTheCommunicatorButSchliessen) {
     const QPoint middle = schliessen->rect().center();
     EXPECT_EQ(win->childAt(schliessen->mapTo(win, middle)), schliessen);
     // Nothing of the frame lies under "Schliessen".
-    for (QWidget* w : frame->findChildren<QWidget*>())
-        if (w->isVisible())
+    for (QWidget* w : frame->findChildren<QWidget*>()) {
+        if (w->isVisible()) {
             EXPECT_FALSE(placeIn(w, win).intersects(placeIn(schliessen, win)))
                 << w->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(Look, MainWindowCaptionsFitAndLineUpWithTheirBoxes) {
