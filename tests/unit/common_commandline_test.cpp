@@ -144,9 +144,10 @@ TEST_P(KommandozeileGrenze, RefusesWhatTheGameCouldNotTake) {
         g + "/a.cfg", std::string("[server config file]\r\n") + GetParam().level + "\r\nPPS=8\r\n");
     const common::Serverbefehl befehl = common::Kommandozeile(g, "a.cfg", "/t", "2092");
     EXPECT_EQ(befehl.einwand.empty(), std::string(GetParam().einwand).empty());
-    if (!befehl.einwand.empty())
+    if (!befehl.einwand.empty()) {
         EXPECT_TRUE(befehl.einwand.ends_with(std::string(":\n") + mit(GetParam().einwand)))
             << befehl.einwand;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -39,7 +39,9 @@ TEST_P(KeineDatei, IsRefusedWithoutWaitingAndNamedInACriticalMessage) {
     const std::string datei = wo == Wo::Einstellungsdatei ? prog("Letztes.ini")
                               : geraet                    ? "/dev/zero"
                                                           : gameRoot / "rohr.CFG";
-    if (!geraet) ASSERT_EQ(::mkfifo(datei.c_str(), 0644), 0);
+    if (!geraet) {
+        ASSERT_EQ(::mkfifo(datei.c_str(), 0644), 0);
+    }
     if (geraet && wo == Wo::Einstellungsdatei) fs::create_symlink("/dev/zero", datei);
     auto antwort = [&] { fake.answerMsgBox(platform::vbOK, datei); };
     if (wo == Wo::Einstellungsdatei || wo == Wo::Editor) antwort();
