@@ -122,6 +122,17 @@ Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& co
             return befehl;
         }
     }
+    // A pipe or a device as the configuration would hang the game at its
+    // start; it is looked at without being opened, so nothing waits here.
+    std::error_code fehler;
+    const auto art = std::filesystem::status(configDatei, fehler).type();
+    if (!fehler && art != std::filesystem::file_type::regular &&
+        art != std::filesystem::file_type::directory && art != std::filesystem::file_type::not_found) {
+        befehl.einwand =
+            "Der Server wird nicht gestartet: Die Konfiguration ist keine gewöhnliche Datei:\n" +
+            configDatei;
+        return befehl;
+    }
     const std::optional<std::string> level = levelname(configDatei);
     if (level && level->size() >= kLevelnameGrenze)
         befehl.einwand =

@@ -7,6 +7,8 @@
 
 #include "TestFolders.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -171,6 +173,16 @@ TEST_F(KommandozeileTest, RefusesAnArgumentOfAHundredCharacters) {
               "Arguments, und dieses ist länger:\n" + lang);
     EXPECT_EQ(common::Kommandozeile(g, "/a.cfg", lang.substr(1), "2092").einwand.empty(), false);
     EXPECT_EQ(common::Kommandozeile(g, "/a.cfg", lang.substr(0, 99), "2092").einwand, "");
+}
+
+// A pipe named as the configuration is refused without being opened: the
+// check must not wait for a writer.
+TEST_F(KommandozeileTest, RefusesAPipeAsTheConfiguration) {
+    testing_support::writeBytes(g + "/Descent3", "");
+    ASSERT_EQ(::mkfifo((g + "/rohr.cfg").c_str(), 0644), 0);
+    EXPECT_EQ(common::Kommandozeile(g, "rohr.cfg", "/t", "2092").einwand,
+              "Der Server wird nicht gestartet: Die Konfiguration ist keine gewöhnliche Datei:\n" +
+                  g + "/rohr.cfg");
 }
 
 struct SplitCase {
