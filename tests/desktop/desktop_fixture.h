@@ -142,6 +142,13 @@ enum class GameBuild {
     Windows,  // `main.exe` through `wine`: the console window
 };
 
+// Both builds, for tests that run one flow against each, named as the
+// game's program is.
+inline const auto kBeideBuilds = ::testing::Values(GameBuild::Native, GameBuild::Windows);
+inline std::string buildName(const ::testing::TestParamInfo<GameBuild>& info) {
+    return info.param == GameBuild::Native ? "Descent3" : "MainExeThroughWine";
+}
+
 class DesktopProgram : public ::testing::Test {
 protected:
     explicit DesktopProgram(GameBuild build = GameBuild::Windows) : build_(build) {

@@ -198,13 +198,7 @@ protected:
     KommunicatorBuilds() : KommunicatorDesktop(GetParam()) {}
 };
 
-INSTANTIATE_TEST_SUITE_P(, KommunicatorBuilds,
-                         ::testing::Values(desktop_test::GameBuild::Native,
-                                           desktop_test::GameBuild::Windows),
-                         [](const auto& info) {
-                             return info.param == desktop_test::GameBuild::Native ? "Descent3"
-                                                                                  : "MainExeThroughWine";
-                         });
+INSTANTIATE_TEST_SUITE_P(, KommunicatorBuilds, desktop_test::kBeideBuilds, desktop_test::buildName);
 
 TEST_P(KommunicatorBuilds, LevelPackFromTheMainWindowRunsBothEntries) {
     const bool native = GetParam() == desktop_test::GameBuild::Native;

@@ -126,13 +126,7 @@ protected:
     ServerstartBuilds() : ServerstartDesktop(GetParam()) {}
 };
 
-INSTANTIATE_TEST_SUITE_P(, ServerstartBuilds,
-                         ::testing::Values(desktop_test::GameBuild::Native,
-                                           desktop_test::GameBuild::Windows),
-                         [](const auto& info) {
-                             return info.param == desktop_test::GameBuild::Native ? "Descent3"
-                                                                                  : "MainExeThroughWine";
-                         });
+INSTANTIATE_TEST_SUITE_P(, ServerstartBuilds, desktop_test::kBeideBuilds, desktop_test::buildName);
 
 TEST_P(ServerstartBuilds, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
     Vantor& v = openMainWindow();
