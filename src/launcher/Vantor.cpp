@@ -89,6 +89,7 @@ Vantor::Vantor(ui::Program& program) : ui::Form(program, "Vantor") {
     for (ui::Label* p : {&Pfeil, &Pfeil2}) {
         p->ForeColor = kGrün;
         p->Visible = false;
+        p->changesOften = true;  // 40 times a second while its server runs
     }
     for (ui::Label* l : {&Label14, &Label15, &Pfeil, &Label27, &Label26, &Pfeil2})
         l->BackColor = kStatusgrund;

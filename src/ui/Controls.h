@@ -26,6 +26,10 @@ public:
     Event Click, DblClick;
     void userClick();
     void userDblClick();
+    // A hint for the view, read when it builds the label: an opaque label
+    // whose caption changes many times a second (a running arrow), which a
+    // view may then draw at less cost than other labels.
+    bool changesOften = false;
 };
 
 class TextBox : public Control {

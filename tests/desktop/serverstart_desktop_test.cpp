@@ -7,11 +7,13 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "common/ConsoleCommand.h"
@@ -109,6 +111,15 @@ protected:
     }
     std::string port;  // server 1's, from the presets
 
+    // What the screen shows where the widget is.
+    static QImage onScreen(QWidget* w) {
+        const QPoint at = w->mapTo(w->window(), QPoint(0, 0));
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(w->window()->winId(), at.x(), at.y(), w->width(), w->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
     // The files the folder listing shows: hidden ones (.lock) do not count.
     std::size_t fileCount() {
         std::size_t n = 0;
@@ -140,8 +151,19 @@ TEST_P(ServerstartBuilds, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
     ASSERT_TRUE(cacheHolds(6));
 
     EXPECT_TRUE(waitUntil([&] { return label(v, "Label15") == "Ein"; }, kTwoPolls));
-    EXPECT_TRUE(widget<QLabel>(v, "Pfeil")->isVisible());
+    auto* pfeil = widget<QLabel>(v, "Pfeil");
+    EXPECT_TRUE(pfeil->isVisible());
     EXPECT_FALSE(widget<QPushButton>(v, "Server1start")->isEnabled());
+
+    // The arrow runs on the screen, and each of its captions looks there as
+    // Qt paints the label.
+    const QImage before = onScreen(pfeil);
+    const std::string caption = v.Pfeil.Caption();
+    ASSERT_TRUE(waitUntil([&] { return v.Pfeil.Caption() != caption; }, 1000));
+    const QImage moved = onScreen(pfeil);
+    EXPECT_TRUE(moved != before);
+    pfeil->repaint();
+    EXPECT_TRUE(onScreen(pfeil) == moved) << "caption " << v.Pfeil.Caption();
 
     // While it runs, clearing the cache deletes none of its files.
     expectMessage("Der Cach ist leer oder ein Server läuft noch!");

@@ -26,6 +26,7 @@
 
 #include "desktop/view/Convert.h"
 #include "desktop/view/Painted.h"
+#include "desktop/view/ScreenLabel.h"
 #include "desktop/X11Windows.h"
 #include "ui/EventLoop.h"
 
@@ -217,7 +218,7 @@ QWidget* FormView::makeWidget(ui::Control& c, QWidget* parent) {
         case Kind::PictureBox: {
             QWidget* w;
             if (c.kind() == Kind::Label) {
-                auto* l = new TextLabel(parent);
+                auto* l = as<ui::Label>(c).changesOften ? new ScreenLabel(parent) : new TextLabel(parent);
                 l->setTextFormat(Qt::PlainText);
                 w = l;
             } else {
@@ -397,7 +398,12 @@ void FormView::apply(ui::Control& c, const std::string& p) {
         case Kind::Label: {
             auto& label = as<ui::Label>(c);
             auto* l = static_cast<QLabel*>(w);
-            if (is("Caption")) l->setText(displayText(label.Caption()));
+            if (is("Caption")) {
+                if (auto* often = dynamic_cast<ScreenLabel*>(l))
+                    often->setCaption(displayText(label.Caption()));
+                else
+                    l->setText(displayText(label.Caption()));
+            }
             if (is("WordWrap")) l->setWordWrap(label.WordWrap());
             if (is("Alignment") || is("WordWrap") || is("Height") || is("Font") || is("Caption")) {
                 // A caption of one line stands level with the text of the
