@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libxdo-dev
+  qt6-base-dev libxdo-dev libx11-dev libxcb1-dev
   xvfb openbox xdotool x11-utils fonts-dejavu-core fonts-liberation2 xdg-utils
   poppler-utils
   qt6-translations-l10n locales libc-l10n
