@@ -168,9 +168,8 @@ std::uint32_t ScreenLabel::picture() {
         dropPictures();
         look_ = look;
     }
-    const QString shown = shown_;
     for (auto it = pictures_.begin(); it != pictures_.end(); ++it)
-        if (it->first == shown) {
+        if (it->first == shown_) {
             pictures_.splice(pictures_.begin(), pictures_, it);
             return it->second;
         }
@@ -181,14 +180,14 @@ std::uint32_t ScreenLabel::picture() {
     if (!c || area.isEmpty() || devicePixelRatio() != 1 ||
         bytes + 64 > std::size_t(xcb_get_maximum_request_length(c)) * 4)
         return 0;
-    takeCaption();
+    // The label's paint takes the new caption first (paintEvent).
     QImage image(area, QImage::Format_RGB32);
     render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
     const std::uint32_t pixmap = xcb_generate_id(c);
     xcb_create_pixmap(c, depth_, pixmap, window_, area.width(), area.height());
     xcb_put_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc_, area.width(), area.height(), 0, 0, 0, depth_,
                   std::uint32_t(image.sizeInBytes()), image.constBits());
-    pictures_.emplace_front(shown, pixmap);
+    pictures_.emplace_front(shown_, pixmap);
     if (pictures_.size() > kPictures) {
         xcb_free_pixmap(c, pictures_.back().second);
         pictures_.pop_back();
