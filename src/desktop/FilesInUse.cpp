@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "desktop/LinuxProcesses.h"
+#include "desktop/GameServers.h"
 
 namespace desktop {
 namespace {
@@ -59,20 +59,11 @@ bool mapsFile(const std::string& mapsPath, const struct stat& target) {
     return false;
 }
 
-// A server's lock in its temporary folder: ".lock" holding "LOCK" and the
-// server's process id.
+// A server's lock in its temporary folder names the running server.
 bool lockOfRunningProcess(const std::string& path) {
     const auto slash = path.rfind('/');
-    if (path.compare(slash == std::string::npos ? 0 : slash + 1, std::string::npos, ".lock") != 0)
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    std::string text;
-    std::getline(in, text);
-    if (text.compare(0, 4, "LOCK") != 0 || text.size() == 4 ||
-        !std::isdigit(static_cast<unsigned char>(text[4])))
-        return false;
-    const long pid = std::strtol(text.c_str() + 4, nullptr, 10);
-    return pid > 0 && pid < (1L << 22) && processRuns(static_cast<pid_t>(pid));
+    return path.compare(slash == std::string::npos ? 0 : slash + 1, std::string::npos, ".lock") == 0 &&
+           runningLockHolder(path) != 0;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "desktop/RemoteConsole.h"
 
-#include "common/Items.h"
+#include "desktop/GameServers.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -199,32 +199,10 @@ std::optional<RemoteAccess> remoteAccessOf(const std::vector<std::string>& comma
     fs::path file(name);
     if (file.is_relative()) file = fs::path(currentFolder) / file;
 
-    // Through the tool's reader: a pipe or a device named as the
-    // configuration must not block the window.
-    const std::optional<std::string> bytes = common::readFileBytes(file.string());
-    if (!bytes) return std::nullopt;
-    bool allowed = false;
-    RemoteAccess access;
-    for (const std::string& line : common::splitLines(*bytes)) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string key = lower(line.substr(0, eq));
-        std::string value = line.substr(eq + 1);
-        value = value.substr(0, value.find_first_of(",;"));
-        if (key == "allowremoteconsole") {
-            allowed = value == "1";
-        } else if (key == "consolepassword") {
-            access.password = value;
-        } else if (key == "remoteconsoleport") {
-            const bool digits = !value.empty() && value.size() <= 5 &&
-                                std::all_of(value.begin(), value.end(),
-                                            [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
-            access.port = digits ? std::stoi(value) : 0;
-        }
-    }
-    if (!allowed || access.password.empty() || access.port < 1 || access.port > 65535)
+    const std::optional<ConsoleSettings> settings = consoleSettingsOf(file.string());
+    if (!settings || !settings->allowed || settings->password.empty() || settings->port == 0)
         return std::nullopt;
-    return access;
+    return RemoteAccess{settings->port, settings->password};
 }
 
 }  // namespace desktop

@@ -117,6 +117,13 @@ struct Version {
     int Revision = 0;
 };
 
+// A game server that runs on this machine, as its process shows it.
+struct RunningServer {
+    int pid = 0;
+    std::string config;   // its configuration file
+    std::string tempdir;  // its temporary folder
+};
+
 struct Date {
     int Year = 2000;
     int Month = 1;
@@ -134,6 +141,12 @@ public:
     virtual Date Today() = 0;
     // Whether a running process holds this file open.
     virtual bool FileInUse(const std::string& path) = 0;
+    // Whether a running process holds a server's temporary folder: a file
+    // there open or mapped, or the ".lock" there naming a running process.
+    // Files a server left behind when it ended do not count.
+    virtual bool FolderInUse(const std::string& folder) = 0;
+    // The running game server whose remote console listens on `port`.
+    virtual std::optional<RunningServer> ConsolePortHolder(int port) = 0;
     // Ends the program at once. No unload procedure runs.
     [[noreturn]] virtual void End() = 0;
 };

@@ -136,4 +136,10 @@ void FakePlatform::End() {
     throw ui::ProgramEnded{};
 }
 
+std::optional<platform::RunningServer> FakePlatform::ConsolePortHolder(int port) {
+    const auto it = consolePorts.find(port);
+    if (it == consolePorts.end()) return std::nullopt;
+    return it->second;
+}
+
 }  // namespace fakes

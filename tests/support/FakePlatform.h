@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -87,6 +88,8 @@ public:
     std::vector<std::string> links;
     std::vector<PrintOp> printed;
     std::set<std::string> filesInUse;
+    std::set<std::string> foldersInUse;          // temporary folders of running servers
+    std::map<int, platform::RunningServer> consolePorts;  // listening console ports
     bool ended = false;
     platform::Version version{1, 0, 1};
     platform::Date today{2026, 12, 7};
@@ -121,6 +124,8 @@ public:
     platform::Version AppVersion() override { return version; }
     platform::Date Today() override { return today; }
     bool FileInUse(const std::string& path) override { return filesInUse.count(path) > 0; }
+    bool FolderInUse(const std::string& folder) override { return foldersInUse.count(folder) > 0; }
+    std::optional<platform::RunningServer> ConsolePortHolder(int port) override;
     [[noreturn]] void End() override;
 
 private:

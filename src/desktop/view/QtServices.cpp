@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "desktop/FilesInUse.h"
+#include "desktop/GameServers.h"
 #include "desktop/view/Convert.h"
 
 #ifndef VANTOR_VERSION_MAJOR
@@ -275,6 +276,14 @@ platform::Date QtSystem::Today() {
 }
 
 bool QtSystem::FileInUse(const std::string& path) { return fileInUse(path); }
+
+bool QtSystem::FolderInUse(const std::string& folder) { return folderInUse(folder); }
+
+std::optional<platform::RunningServer> QtSystem::ConsolePortHolder(int port) {
+    const std::optional<GameServer> server = consolePortHolder(port);
+    if (!server) return std::nullopt;
+    return platform::RunningServer{server->pid, server->config, server->tempdir};
+}
 
 void QtSystem::End() {
     // At once: no window's unload runs, no destructor; the files the

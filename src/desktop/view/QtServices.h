@@ -62,6 +62,8 @@ public:
     platform::Version AppVersion() override;
     platform::Date Today() override;
     bool FileInUse(const std::string& path) override;
+    bool FolderInUse(const std::string& folder) override;
+    std::optional<platform::RunningServer> ConsolePortHolder(int port) override;
     [[noreturn]] void End() override;
 
     // Runs first when the program ends by End(): what must not be cut off,
