@@ -1,10 +1,8 @@
 #include "desktop/FilesInUse.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -15,29 +13,6 @@
 
 namespace desktop {
 namespace {
-
-bool isNumber(const char* name) {
-    if (!*name) return false;
-    for (; *name; ++name)
-        if (!std::isdigit(static_cast<unsigned char>(*name))) return false;
-    return true;
-}
-
-// Calls `visit` with the path of every open-file entry of one process until it
-// returns true.
-template <typename Visit>
-bool anyOpenFile(const std::string& fdFolder, Visit visit) {
-    DIR* dir = opendir(fdFolder.c_str());
-    if (!dir) return false;  // gone meanwhile, or not ours to look at
-    bool found = false;
-    while (!found) {
-        const dirent* entry = readdir(dir);
-        if (!entry) break;
-        if (isNumber(entry->d_name)) found = visit(fdFolder + "/" + entry->d_name);
-    }
-    closedir(dir);
-    return found;
-}
 
 // Whether one of the process's memory mappings is the file: a loaded module
 // stays in use after its descriptor was closed. Each line of the map names
@@ -73,26 +48,16 @@ bool fileInUse(const std::string& path) {
     if (stat(path.c_str(), &target) != 0) return false;
     if (lockOfRunningProcess(path)) return true;
 
-    DIR* proc = opendir("/proc");
-    if (!proc) return false;
-    bool found = false;
-    while (!found) {
-        const dirent* entry = readdir(proc);
-        if (!entry) break;
-        if (!isNumber(entry->d_name)) continue;
-        const std::string process = std::string("/proc/") + entry->d_name;
-        found = anyOpenFile(process + "/fd",
-                            [&](const std::string& fd) {
-                                // stat follows the entry to the open file itself.
-                                struct stat open {};
-                                return stat(fd.c_str(), &open) == 0 &&
-                                       open.st_dev == target.st_dev &&
-                                       open.st_ino == target.st_ino;
-                            }) ||
-                mapsFile(process + "/maps", target);
+    for (const pid_t pid : processIds()) {
+        const bool held = anyOpenFile(pid, [&](const std::string& fd) {
+            // stat follows the entry to the open file itself.
+            struct stat open {};
+            return stat(fd.c_str(), &open) == 0 && open.st_dev == target.st_dev &&
+                   open.st_ino == target.st_ino;
+        });
+        if (held || mapsFile("/proc/" + std::to_string(pid) + "/maps", target)) return true;
     }
-    closedir(proc);
-    return found;
+    return false;
 }
 
 }  // namespace desktop

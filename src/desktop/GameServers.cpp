@@ -52,17 +52,6 @@ std::string procPath(pid_t pid, const char* entry) {
     return "/proc/" + std::to_string(pid) + "/" + entry;
 }
 
-// Every process id in /proc.
-std::vector<pid_t> processIds() {
-    std::vector<pid_t> ids;
-    DIR* proc = opendir("/proc");
-    if (!proc) return ids;
-    while (const dirent* entry = readdir(proc))
-        if (isNumber(entry->d_name)) ids.push_back(static_cast<pid_t>(std::atol(entry->d_name)));
-    closedir(proc);
-    return ids;
-}
-
 std::vector<std::string> commandWords(pid_t pid) {
     const std::string bytes = readProcFile(procPath(pid, "cmdline"));
     std::vector<std::string> words;
@@ -129,18 +118,8 @@ bool inFolder(std::string_view path, const std::string& canonical) {
 // Whether the process holds a file under the canonical folder open or
 // mapped: a loaded module stays mapped after its descriptor was closed.
 bool holdsCanonical(pid_t pid, const std::string& canonical) {
-    const std::string fdFolder = procPath(pid, "fd");
-    if (DIR* dir = opendir(fdFolder.c_str())) {
-        bool found = false;
-        while (!found) {
-            const dirent* entry = readdir(dir);
-            if (!entry) break;
-            if (isNumber(entry->d_name))
-                found = inFolder(linkTarget(fdFolder + "/" + entry->d_name), canonical);
-        }
-        closedir(dir);
-        if (found) return true;
-    }
+    if (anyOpenFile(pid, [&](const std::string& fd) { return inFolder(linkTarget(fd), canonical); }))
+        return true;
     // Each line of the map ends in the mapped file's path, from the first "/".
     const std::string maps = readProcFile(procPath(pid, "maps"), 1 << 24);
     std::size_t start = 0;
@@ -180,21 +159,11 @@ void listeningInodes(const char* table, int port, std::set<unsigned long long>& 
 }
 
 bool holdsSocket(pid_t pid, const std::set<unsigned long long>& inodes) {
-    if (inodes.empty()) return false;
-    const std::string fdFolder = procPath(pid, "fd");
-    DIR* dir = opendir(fdFolder.c_str());
-    if (!dir) return false;
-    bool found = false;
-    while (!found) {
-        const dirent* entry = readdir(dir);
-        if (!entry) break;
-        if (!isNumber(entry->d_name)) continue;
-        const std::string target = linkTarget(fdFolder + "/" + entry->d_name);
-        if (target.compare(0, 8, "socket:[") == 0)
-            found = inodes.count(std::strtoull(target.c_str() + 8, nullptr, 10)) > 0;
-    }
-    closedir(dir);
-    return found;
+    return !inodes.empty() && anyOpenFile(pid, [&](const std::string& fd) {
+        const std::string target = linkTarget(fd);
+        return target.compare(0, 8, "socket:[") == 0 &&
+               inodes.count(std::strtoull(target.c_str() + 8, nullptr, 10)) > 0;
+    });
 }
 
 std::set<unsigned long long> listeningInodes(int port) {
@@ -234,6 +203,30 @@ void readConsole(GameServer& server) {
 }
 
 }  // namespace
+
+std::vector<pid_t> processIds() {
+    std::vector<pid_t> ids;
+    DIR* proc = opendir("/proc");
+    if (!proc) return ids;
+    while (const dirent* entry = readdir(proc))
+        if (isNumber(entry->d_name)) ids.push_back(static_cast<pid_t>(std::atol(entry->d_name)));
+    closedir(proc);
+    return ids;
+}
+
+bool anyOpenFile(pid_t pid, const std::function<bool(const std::string&)>& visit) {
+    const std::string fdFolder = procPath(pid, "fd");
+    DIR* dir = opendir(fdFolder.c_str());
+    if (!dir) return false;
+    bool found = false;
+    while (!found) {
+        const dirent* entry = readdir(dir);
+        if (!entry) break;
+        if (isNumber(entry->d_name)) found = visit(fdFolder + "/" + entry->d_name);
+    }
+    closedir(dir);
+    return found;
+}
 
 std::optional<ConsoleSettings> consoleSettingsOf(const std::string& path) {
     // Through the tool's reader: a pipe or a device named as the

@@ -10,11 +10,20 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace desktop {
+
+// Every process id in /proc.
+std::vector<pid_t> processIds();
+
+// Calls `visit` with the path of each open-file entry of the process
+// ("/proc/PID/fd/N") until it returns true; whether one did. False for a
+// process that is gone or not ours to look at.
+bool anyOpenFile(pid_t pid, const std::function<bool(const std::string&)>& visit);
 
 // What a server's configuration says about its remote console, read as the
 // game reads it: keys in any case, a value ends at "," or ";", the port is

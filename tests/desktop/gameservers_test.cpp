@@ -55,9 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
         Words{{"/usr/bin/wine", "/g/MAIN.EXE", "-Dedicated", "Z:\\g\\x.CFG", "-TEMPDIR", "Z:\\t 2"},
               "/x", true, "/g/MAIN.EXE", "/g/x.CFG", "/t 2"},
         Words{{"Z:\\g\\main.exe", "-dedicated", "rel.cfg"}, "/g", true, "/g/main.exe", "/g/rel.cfg", ""},
-        Words{{"/g/Descent3", "-tempdir", "/t"}, "/g", false},
-        Words{{"/usr/bin/less", "-dedicated", "/g/a.cfg"}, "/g", false},
-        Words{{"/bin/sh", "-c", "/g/Descent3", "-dedicated", "/g/a.cfg"}, "/g", false}));
+        Words{{"/g/Descent3", "-tempdir", "/t"}, "/g", false, "", "", ""},
+        Words{{"/usr/bin/less", "-dedicated", "/g/a.cfg"}, "/g", false, "", "", ""},
+        Words{{"/bin/sh", "-c", "/g/Descent3", "-dedicated", "/g/a.cfg"}, "/g", false, "", "", ""}));
 
 // A port no one listens on now.
 int freePort() {
