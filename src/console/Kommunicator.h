@@ -181,6 +181,7 @@ private:
     void linezahler_Timer();
     // Why the next entry cannot be started, or "" when it was.
     std::string packeintragStarten();
+    bool konsolenportBelegt();
 };
 
 // The minute step of a box: the number at the start of the text less one,

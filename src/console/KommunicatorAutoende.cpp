@@ -2,9 +2,11 @@
 // pack's next entry started as a new server 1 after each end.
 #include "common/CommandLine.h"
 #include "common/ConsoleCommand.h"
+#include "common/Konsolenport.h"
 #include "common/Paths.h"
 #include "console/Kommunicator.h"
 #include "launcher/Einstellungen.h"
+#include "launcher/Vantor.h"
 
 void Kommunicator::AutoendeAusloesen() {
     if (packLäuft()) {
@@ -56,6 +58,14 @@ void Kommunicator::Timer2_Timer() {
     Label17.ForeColor = kPackGrau;
 }
 
+// The entry's console must not open on a port a running server holds, such
+// as a server 2 that uses the pack's port, or a server 1 that did not end.
+bool Kommunicator::konsolenportBelegt() {
+    std::vector<common::Serverplatz> plätze{{"Server 1", common::tempordnerServer1(Spielpfad)}};
+    if (const Vantor* v = program().find<Vantor>()) plätze.push_back({"Server 2", v->Tempordners2.Text()});
+    return common::konsolenportVerweigert(program().platform, Spielpfad, Packeintrag, plätze);
+}
+
 std::string Kommunicator::packeintragStarten() {
     const std::string stpfad = common::pfad(program().Path(), einstellungen::kSTPfad);
     const std::optional<std::string> spielordner = einstellungen::leseSpielordner(stpfad);
@@ -77,7 +87,8 @@ std::string Kommunicator::packeintragStarten() {
     // Unlike a passing fault, an entry the game cannot take fails at every
     // end again until its file is mended, so it is said as loudly as at
     // any other start.
-    if (common::startVerweigert(program().platform.dialogs, befehl))
+    if (common::startVerweigert(program().platform.dialogs, befehl) ||
+        konsolenportBelegt())
         return "Levelpack angehalten: " + Packeintrag + " wurde nicht gestartet.";
     const std::string& zeile = befehl.zeile;
     if (!program().platform.processes.Shell(zeile, platform::vbNormalFocus))

@@ -293,6 +293,23 @@ std::vector<GameServer> runningGameServers() {
     return servers;
 }
 
+std::vector<GameServer> runningGameServersIn(const std::string& folder) {
+    std::vector<GameServer> servers;
+    const std::string canonical = canonicalFolder(folder);
+    if (canonical.empty()) return servers;
+    for (GameServer& server : scanServers()) {
+        const auto slash = server.program.find_last_of('/');
+        if (slash == std::string::npos) continue;
+        // The folder, not the program: the program may be a link to
+        // elsewhere, and what counts is where it was started from.
+        const std::string programFolder = server.program.substr(0, slash == 0 ? 1 : slash);
+        if (canonicalFolder(programFolder) != canonical) continue;
+        readConsole(server);
+        servers.push_back(std::move(server));
+    }
+    return servers;
+}
+
 std::optional<GameServer> runningGameServer(pid_t pid) {
     if (!processRuns(pid)) return std::nullopt;
     auto server = gameServerOf(commandWords(pid), linkTarget(procPath(pid, "cwd")));

@@ -62,6 +62,10 @@ std::optional<GameServer> gameServerOf(const std::vector<std::string>& words,
 // The running game servers whose processes this user may see, oldest first.
 std::vector<GameServer> runningGameServers();
 
+// The running game servers whose program lies in `folder` (compared as
+// canonical paths), oldest first: the servers of that game folder.
+std::vector<GameServer> runningGameServersIn(const std::string& folder);
+
 // The game server running as `pid`, if it is one.
 std::optional<GameServer> runningGameServer(pid_t pid);
 

@@ -1,7 +1,5 @@
 #include "desktop/RemoteConsole.h"
 
-#include "desktop/GameServers.h"
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -10,17 +8,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <filesystem>
 
 namespace desktop {
 namespace {
-
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 int millisecondsUntil(Clock::time_point deadline) {
     const auto left =
@@ -36,6 +27,12 @@ RemoteConsoleClient::RemoteConsoleClient(int port, std::string password)
 RemoteConsoleClient::~RemoteConsoleClient() { closeSocket(); }
 
 bool RemoteConsoleClient::connect() {
+    // A peer that takes a connection and drops it at once must not be
+    // called again and again.
+    const auto now = Clock::now();
+    if (now < nextAttempt()) return false;
+    attempted_ = true;
+    lastAttempt_ = now;
     closeSocket();
     state_ = State::Closed;
     fd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -72,15 +69,20 @@ void RemoteConsoleClient::pump() {
     readAvailable();
 }
 
-// Reads everything there is now. The server ends each of its messages, the
-// prompt and the login answer included, with a NUL byte; echoes carry none.
+// Reads what there is now, kReadPerWake bytes at most: the rest waits for
+// the next wake-up. Each piece is taken in before the next is read, so the
+// buffer stays bounded however much a peer sends.
 void RemoteConsoleClient::readAvailable() {
+    char buffer[16 * 1024];
+    std::size_t taken = 0;
     bool ended = false;
-    char buffer[4096];
-    while (true) {
-        const ssize_t n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+    while (taken < kReadPerWake) {
+        const ssize_t n =
+            recv(fd_, buffer, std::min(sizeof buffer, kReadPerWake - taken), MSG_DONTWAIT);
         if (n > 0) {
+            taken += static_cast<std::size_t>(n);
             received_.append(buffer, static_cast<std::size_t>(n));
+            if (!takeIn()) return;
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
@@ -92,14 +94,35 @@ void RemoteConsoleClient::readAvailable() {
         const bool refused = state_ == State::Login;
         closeSocket();
         state_ = refused ? State::Refused : State::Closed;
-        return;
     }
-    const auto nul = received_.find('\0');
-    if (state_ == State::Prompt && nul != std::string::npos) {
-        received_.erase(0, nul + 1);
+}
+
+// Goes on with the login and the awaited echo; false once the session has
+// closed. The game's prompt comes first and alone, and its answer to the
+// password (the echo, then CR LF NUL) is short: a peer that sends anything
+// else is not the game, and the password never goes to it.
+bool RemoteConsoleClient::takeIn() {
+    if (state_ == State::Prompt) {
+        const std::size_t n = std::min(received_.size(), kConsolePrompt.size());
+        if (received_.size() > kConsolePrompt.size() ||
+            std::string_view(received_).substr(0, n) != kConsolePrompt.substr(0, n)) {
+            notTheGame();
+            return false;
+        }
+        if (received_.size() < kConsolePrompt.size()) return true;
+        received_.clear();
         state_ = State::Login;
-        if (!writeAll(password_ + "\r\n")) return;
-    } else if (state_ == State::Login && nul != std::string::npos) {
+        return writeAll(password_ + "\r\n");
+    }
+    if (state_ == State::Login) {
+        const auto nul = received_.find('\0');
+        if (nul == std::string::npos) {
+            if (received_.size() > kHeldBound) {
+                notTheGame();
+                return false;
+            }
+            return true;
+        }
         received_.erase(0, nul + 1);
         state_ = State::Ready;
     }
@@ -107,18 +130,26 @@ void RemoteConsoleClient::readAvailable() {
         // The server took the line; closing first leaves its port free.
         closeSocket();
         state_ = State::Closed;
-        return;
+        return false;
     }
-    // Only a pending echo needs what came in; keep a little for a split one.
-    if (!awaitedEcho_ && state_ == State::Ready && received_.size() > 1024)
-        received_.erase(0, received_.size() - 1024);
+    // Only a pending echo needs what came in; keep enough for a split one.
+    if (received_.size() > kHeldBound)
+        received_.erase(0, received_.size() - (kLongestConsoleLine + 2));
+    return true;
+}
+
+void RemoteConsoleClient::notTheGame() {
+    closeSocket();
+    received_.clear();
+    state_ = State::Foreign;
 }
 
 bool RemoteConsoleClient::waitReady(Clock::time_point deadline) {
     while (true) {
         pump();
         if (state_ == State::Ready) return true;
-        if (state_ == State::Closed || state_ == State::Refused) return false;
+        if (state_ == State::Closed || state_ == State::Refused || state_ == State::Foreign)
+            return false;
         const int wait = millisecondsUntil(deadline);
         if (wait == 0) return false;
         pollfd p{fd_, static_cast<short>(state_ == State::Connecting ? POLLOUT : POLLIN), 0};
@@ -181,28 +212,10 @@ void RemoteConsoleClient::logout(Clock::time_point deadline) {
 }
 
 void RemoteConsoleClient::closeSocket() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ < 0) return;
+    if (beforeClose) beforeClose(fd_);
+    close(fd_);
     fd_ = -1;
-}
-
-std::optional<RemoteAccess> remoteAccessOf(const std::vector<std::string>& commandWords,
-                                           const std::string& currentFolder) {
-    namespace fs = std::filesystem;
-    std::string name;
-    for (std::size_t i = 0; i + 1 < commandWords.size(); ++i)
-        if (lower(commandWords[i]) == "-dedicated") name = commandWords[i + 1];
-    if (name.empty()) return std::nullopt;
-    if (name.size() > 2 && (name[0] == 'Z' || name[0] == 'z') && name[1] == ':' && name[2] == '\\') {
-        name.erase(0, 2);
-        std::replace(name.begin(), name.end(), '\\', '/');
-    }
-    fs::path file(name);
-    if (file.is_relative()) file = fs::path(currentFolder) / file;
-
-    const std::optional<ConsoleSettings> settings = consoleSettingsOf(file.string());
-    if (!settings || !settings->allowed || settings->password.empty() || settings->port == 0)
-        return std::nullopt;
-    return RemoteAccess{settings->port, settings->password};
 }
 
 }  // namespace desktop

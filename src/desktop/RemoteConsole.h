@@ -9,13 +9,21 @@
 // dropped, and after "quit" closed only once the echo is in. And the server
 // listens without SO_REUSEADDR, so when it closes a connection its port stays
 // blocked for a while: one session per server, logged in once.
+//
+// Whatever answers on the port is taken for the game only as far as it talks
+// as the game does: the password goes out only after the game's exact
+// prompt, and a peer that floods, says something else or hangs up at once
+// costs a bounded read per wake-up, a bounded buffer and at most one
+// connection a second.
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace desktop {
@@ -24,6 +32,16 @@ using Clock = std::chrono::steady_clock;
 
 // The longest line the server takes; it drops longer ones.
 inline constexpr std::size_t kLongestConsoleLine = 254;
+// What the game sends on connect, the NUL included.
+inline constexpr std::string_view kConsolePrompt{"Enter Password:\0", 16};
+// The most a session reads at one wake-up: a peer that keeps sending cannot
+// keep the window from its other work.
+inline constexpr std::size_t kReadPerWake = 64 * 1024;
+// The most a session keeps of what came in: a pending echo and a little
+// more. The game never sends a prompt, an echo or a login answer as long.
+inline constexpr std::size_t kHeldBound = 4 * 1024;
+// A connection is made no more often than this, however soon it ended.
+inline constexpr auto kConnectInterval = std::chrono::seconds(1);
 
 class RemoteConsoleClient {
 public:
@@ -34,6 +52,8 @@ public:
         Login,       // password sent, waiting for the answer
         Ready,       // logged in: takes commands
         Refused,     // the server closed the connection on the password
+        Foreign,     // the peer is not the game's console: it sent what the
+                     // game never sends before or at the login
     };
 
     // `password` as the server compares it: bytes of the configuration file.
@@ -49,10 +69,15 @@ public:
     int fd() const { return fd_; }
 
     // Starts connecting to 127.0.0.1 without waiting. False when that failed
-    // at once (nothing listens there); the state is Closed then.
+    // at once (nothing listens there; the state is Closed then), or when the
+    // last attempt is less than kConnectInterval ago (nothing is tried).
     bool connect();
-    // Takes in whatever the server sent and goes on with the login, without
-    // waiting.
+    // When the next connect() may try.
+    Clock::time_point nextAttempt() const {
+        return attempted_ ? lastAttempt_ + kConnectInterval : Clock::time_point::min();
+    }
+    // Takes in what the server sent, kReadPerWake bytes at most, and goes on
+    // with the login, without waiting.
     void pump();
     // Pumps until the session is ready, refused or closed, or the deadline
     // has passed. True when ready.
@@ -71,8 +96,17 @@ public:
     // echo of its last line waits for that instead.
     void logout(Clock::time_point deadline);
 
+    // The bytes kept of what came in (at most kHeldBound, and the prompt or
+    // the login answer before the session is ready).
+    std::size_t heldBytes() const { return received_.size(); }
+    // Called with the socket right before it is closed: whoever watches it
+    // must let go first.
+    std::function<void(int fd)> beforeClose;
+
 private:
     void readAvailable();
+    bool takeIn();
+    void notTheGame();
     bool writeAll(const std::string& bytes);
     void closeSocket();
 
@@ -83,20 +117,8 @@ private:
     // What came in since the last prompt, login answer or "quit".
     std::string received_;
     std::optional<std::string> awaitedEcho_;
+    bool attempted_ = false;
+    Clock::time_point lastAttempt_{};
 };
-
-// Whether a started server takes commands through its remote console: its
-// configuration enabled it (AllowRemoteConsole=1 and a ConsolePassword) when
-// it started. The configuration is the file after "-dedicated" on the
-// command line (the option's name in any case); a relative one is taken from
-// `currentFolder`, a Windows path on Wine's drive Z: as the Linux path it
-// stands for. Keys are read in any case, a value ends at "," or ";", and the
-// port is 2092 unless RemoteConsolePort says otherwise.
-struct RemoteAccess {
-    int port = 2092;
-    std::string password;
-};
-std::optional<RemoteAccess> remoteAccessOf(const std::vector<std::string>& commandWords,
-                                           const std::string& currentFolder);
 
 }  // namespace desktop

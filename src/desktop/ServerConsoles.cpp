@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <tuple>
 
-#include "common/CommandLine.h"
 #include "common/ConsoleCommand.h"
 #include "common/Encoding.h"
 #include "desktop/LinuxProcesses.h"
@@ -20,8 +20,15 @@ namespace {
 // The longest a command waits for a server's console to answer; a server
 // slower than this counts as unreachable, and the window stays responsive.
 constexpr auto kAnswerBound = std::chrono::milliseconds(500);
-// How often sessions not yet logged in try again and gone servers are let go.
-constexpr int kServeMs = 200;
+// How often sessions not yet logged in try again, gone servers are let go
+// and the running servers are looked for (a look through /proc is cheap,
+// but not free).
+constexpr int kServeMs = 250;
+constexpr auto kScanInterval = std::chrono::milliseconds(200);
+// A server this young may not listen yet: a command waits for it.
+constexpr auto kListenGrace = std::chrono::seconds(10);
+// The longest a wait for a server to listen sleeps at a time.
+constexpr int kListenPollMs = 50;
 
 // The text as a console line takes it: Enter (13) ends a line, other control
 // characters are left out, as typing leaves them out.
@@ -39,34 +46,103 @@ std::string lower(std::string s) {
     return s;
 }
 
+// A console the tool can log in to: enabled, and a password the server can
+// take as a line (with none, nobody gets in).
+bool usable(const ConsoleSettings& console) {
+    return console.allowed && console.port > 0 && !console.password.empty() &&
+           console.password.size() <= kLongestConsoleLine;
+}
+
+std::vector<GameServer> gameFolderServers() {
+    std::error_code ec;
+    return runningGameServersIn(std::filesystem::current_path(ec).string());
+}
+
 }  // namespace
 
-ServerConsoles::ServerConsoles(platform::Console& keys)
-    : keys_(keys), owner_(std::make_unique<QObject>()) {
+ServerConsoles::ServerConsoles(platform::Console& keys, Finder finder)
+    : keys_(keys),
+      finder_(finder ? std::move(finder) : Finder(gameFolderServers)),
+      owner_(std::make_unique<QObject>()) {
     timer_ = new QTimer(owner_.get());
     QObject::connect(timer_, &QTimer::timeout, [this] { serve(); });
 }
 
 ServerConsoles::~ServerConsoles() { logoutAll(); }
 
-void ServerConsoles::serverStarted(pid_t pid, const std::string& commandLine) {
-    std::error_code ec;
-    const auto access =
-        remoteAccessOf(common::splitCommandLine(commandLine), std::filesystem::current_path(ec).string());
-    if (!access) return;
-    auto server = std::make_unique<Server>();
-    server->pid = pid;
-    server->client = std::make_unique<RemoteConsoleClient>(access->port, access->password);
-    // The server needs a moment before it listens; serve() tries again.
-    server->client->connect();
-    watch(*server);
-    servers_.push_back(std::move(server));
-    if (!timer_->isActive()) timer_->start(kServeMs);
+ServerConsoles::Server* ServerConsoles::find(pid_t pid, unsigned long long startTicks) {
+    for (auto& server : servers_)
+        if (server->pid == pid && server->startTicks == startTicks) return server.get();
+    return nullptr;
+}
+
+// Takes in the running servers: new ones with their console as their
+// configuration says now (for a server just started, what it read), gone
+// ones let go. A server still running but no longer listed (the game
+// folder changed) keeps its session until it ends, but takes no commands.
+void ServerConsoles::rescan(bool now) {
+    if (!now && scanned_ && Clock::now() - lastScan_ < kScanInterval) return;
+    scanned_ = true;
+    lastScan_ = Clock::now();
+    for (auto& server : servers_) server->listed = false;
+    for (const GameServer& found : finder_()) {
+        if (Server* known = find(found.pid, found.startTicks)) {
+            known->listed = true;
+            continue;
+        }
+        auto server = std::make_unique<Server>();
+        server->pid = found.pid;
+        server->startTicks = found.startTicks;
+        server->console = found.console;
+        server->seen = Clock::now();
+        if (usable(found.console)) {
+            server->client =
+                std::make_unique<RemoteConsoleClient>(found.console.port, found.console.password);
+            // The notifier goes before its socket: Qt must not watch a
+            // descriptor that is closed (or already reused).
+            Server* s = server.get();
+            server->client->beforeClose = [this, s](int) {
+                if (s->notifier) dropNotifier(*s);
+            };
+        }
+        servers_.push_back(std::move(server));
+    }
+    for (auto it = servers_.begin(); it != servers_.end();) {
+        if ((*it)->listed || processRuns((*it)->pid)) {
+            ++it;
+            continue;
+        }
+        forget(**it);
+        it = servers_.erase(it);
+    }
+    if (!servers_.empty() && !timer_->isActive()) timer_->start(kServeMs);
+}
+
+void ServerConsoles::serverStarted(pid_t pid) {
+    rescan(true);
+    for (auto& server : servers_)
+        if (server->pid == pid) {
+            server->wanted = true;
+            connectIfListening(*server);
+            watch(*server);
+        }
+}
+
+// Connects only to the server's own listening socket: whatever else holds
+// the port is no console of this server. A connection is tried at most once
+// a second.
+void ServerConsoles::connectIfListening(Server& server) {
+    if (!server.client || server.quitSent ||
+        server.client->state() != RemoteConsoleClient::State::Closed ||
+        Clock::now() < server.client->nextAttempt())
+        return;
+    if (listensOn(server.pid, server.console.port)) server.client->connect();
 }
 
 // Sessions log in as soon as their server listens and stay open while it
 // runs; a server that has gone is let go.
 void ServerConsoles::serve() {
+    rescan(false);
     for (auto it = servers_.begin(); it != servers_.end();) {
         Server& server = **it;
         if (!processRuns(server.pid)) {
@@ -74,9 +150,8 @@ void ServerConsoles::serve() {
             it = servers_.erase(it);
             continue;
         }
-        if (server.client->state() == RemoteConsoleClient::State::Closed && !server.quitSent)
-            server.client->connect();
-        server.client->pump();
+        if (server.wanted) connectIfListening(server);
+        if (server.client) server.client->pump();
         watch(server);
         ++it;
     }
@@ -84,7 +159,7 @@ void ServerConsoles::serve() {
 }
 
 // Reads the session whenever the server sends: a server blocked on a full
-// connection stops serving its game.
+// connection stops serving its game. Each wake-up reads a bounded amount.
 void ServerConsoles::watch(Server& server) {
     const int fd = server.client ? server.client->fd() : -1;
     if (server.notifier && server.notifier->socket() != fd) dropNotifier(server);
@@ -97,7 +172,8 @@ void ServerConsoles::watch(Server& server) {
     });
 }
 
-// The notifier may be the one whose signal runs now: it goes later.
+// The notifier may be the one whose signal runs now: it goes later, but it
+// stops watching at once.
 void ServerConsoles::dropNotifier(Server& server) {
     server.notifier->setEnabled(false);
     QObject::disconnect(server.notifier, nullptr, nullptr, nullptr);
@@ -113,8 +189,7 @@ void ServerConsoles::forget(Server& server) {
 void ServerConsoles::logoutAll() {
     const auto deadline = Clock::now() + kAnswerBound;
     for (auto& server : servers_) {
-        if (server->notifier) dropNotifier(*server);
-        if (processRuns(server->pid)) server->client->logout(deadline);
+        if (server->client && processRuns(server->pid)) server->client->logout(deadline);
         forget(*server);
     }
     servers_.clear();
@@ -122,27 +197,54 @@ void ServerConsoles::logoutAll() {
     remote_ = false;
 }
 
-// The most recently started server that runs and was not sent "quit".
+std::size_t ServerConsoles::heldBytes() const {
+    std::size_t held = 0;
+    for (const auto& server : servers_)
+        if (server->client) held += server->client->heldBytes();
+    return held;
+}
+
+// The most recently started server of the game folder that runs and was not
+// sent "quit", whether its console can be reached or not: a command meant
+// for it never goes to an older one.
 ServerConsoles::Server* ServerConsoles::target() {
-    for (auto it = servers_.rbegin(); it != servers_.rend(); ++it)
-        if (!(*it)->quitSent && processRuns((*it)->pid)) return it->get();
-    return nullptr;
+    Server* newest = nullptr;
+    for (auto& server : servers_) {
+        if (!server->listed || server->quitSent || !processRuns(server->pid)) continue;
+        if (!newest || std::tie(server->startTicks, server->pid) > std::tie(newest->startTicks, newest->pid))
+            newest = server.get();
+    }
+    return newest;
+}
+
+ServerConsoles::Server* ServerConsoles::active() {
+    Server* server = remote_ ? find(activePid_, activeTicks_) : nullptr;
+    return server && server->client && processRuns(server->pid) ? server : nullptr;
 }
 
 bool ServerConsoles::reach(Server& server, Clock::time_point deadline) {
+    if (!server.client) return false;
+    server.wanted = true;
     RemoteConsoleClient& client = *server.client;
-    while (true) {
-        if (client.state() == RemoteConsoleClient::State::Refused) return false;
-        if (client.state() == RemoteConsoleClient::State::Closed && !client.connect()) {
-            // Not listening yet: a server just started opens its port soon.
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - Clock::now()).count();
+    using State = RemoteConsoleClient::State;
+    while (client.state() != State::Ready) {
+        const State state = client.state();
+        if (state == State::Refused || state == State::Foreign) break;
+        const auto now = Clock::now();
+        if (state == State::Closed) {
+            const bool listens = listensOn(server.pid, server.console.port);
+            if (listens && client.connect()) continue;
+            // A server just started opens its port soon; one that listens
+            // but dropped the last connection is not called again so soon.
+            const bool young = now - server.seen < kListenGrace;
+            if ((listens && client.nextAttempt() > deadline) || (!listens && !young)) break;
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
             if (left <= 0) break;
-            poll(nullptr, 0, static_cast<int>(std::min<long long>(left, 50)));
+            poll(nullptr, 0, static_cast<int>(std::min<long long>(left, kListenPollMs)));
             continue;
         }
-        if (client.waitReady(deadline)) break;
-        if (Clock::now() >= deadline) break;
+        if (client.waitReady(deadline) || Clock::now() >= deadline) break;
     }
     watch(server);
     return client.ready();
@@ -152,10 +254,15 @@ bool ServerConsoles::AppActivate(const std::string& title) {
     problem_ = platform::ConsoleProblem::NoProblem;
     remote_ = false;
     if (keys_.AppActivate(title)) return true;
-    Server* server = title == common::kServerFenster ? target() : nullptr;
-    if (server && reach(*server, Clock::now() + kAnswerBound)) {
-        remote_ = true;
-        return true;
+    if (title == common::kServerFenster) {
+        rescan(false);
+        Server* server = target();
+        if (server && reach(*server, Clock::now() + kAnswerBound)) {
+            remote_ = true;
+            activePid_ = server->pid;
+            activeTicks_ = server->startTicks;
+            return true;
+        }
     }
     problem_ = platform::ConsoleProblem::NoConsole;
     return false;
@@ -163,7 +270,7 @@ bool ServerConsoles::AppActivate(const std::string& title) {
 
 bool ServerConsoles::IsActive(const std::string& title) {
     if (remote_ && title == common::kServerFenster) {
-        const Server* server = target();
+        const Server* server = active();
         if (server && server->client->ready()) return true;
     }
     return keys_.IsActive(title);
@@ -172,7 +279,9 @@ bool ServerConsoles::IsActive(const std::string& title) {
 bool ServerConsoles::SendKeys(const std::string& text, bool wait) {
     problem_ = platform::ConsoleProblem::NoProblem;
     if (!remote_) return keys_.SendKeys(text, wait);
-    Server* server = target();
+    // Only to the server that was activated: another one started since
+    // does not get a command meant for this one.
+    Server* server = active();
     if (!server || !server->client->ready()) {
         problem_ = platform::ConsoleProblem::NoConsole;
         return false;

@@ -1,17 +1,26 @@
 // The server console behind AppActivate and SendKeys: keystrokes into a
 // window titled exactly "Descent 3" when there is one (the game's Windows
 // build under Wine), otherwise the remote console of the most recently
-// started server that still runs, was started with its remote console
-// enabled and was not sent "quit". The native Linux build of the game has no
-// window: that is how commands reach it.
+// started game server of the game folder that runs and was not sent "quit".
+// The native Linux build of the game has no window: that is how commands
+// reach it.
+//
+// The servers are found by their processes, whether this run of the tool
+// started them or an earlier one did, so a restarted tool reaches them too.
+// A session belongs to the process it was opened for: it is used only while
+// that process owns the listening socket on the port its configuration
+// names, so a command never reaches another server or a foreign program
+// that holds the port.
 #pragma once
 
 #include <sys/types.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "desktop/GameServers.h"
 #include "desktop/RemoteConsole.h"
 #include "platform/Platform.h"
 
@@ -23,17 +32,22 @@ namespace desktop {
 
 class ServerConsoles : public platform::Console {
 public:
+    // The running game servers that commands may reach.
+    using Finder = std::function<std::vector<GameServer>()>;
+
     // `keys` types into windows; it serves every title but the server's.
-    explicit ServerConsoles(platform::Console& keys);
+    // `finder` by default gives the game servers of the game folder, which
+    // is the current folder while the tool runs.
+    explicit ServerConsoles(platform::Console& keys, Finder finder = {});
     // Logs out of every session, as logoutAll does.
     ~ServerConsoles() override;
     ServerConsoles(const ServerConsoles&) = delete;
     ServerConsoles& operator=(const ServerConsoles&) = delete;
 
-    // A program the tool started: a dedicated server whose configuration
-    // enables its remote console gets a session, logged in as soon as the
-    // server listens and kept while it runs.
-    void serverStarted(pid_t pid, const std::string& commandLine);
+    // A program the tool started: when it is a game server whose
+    // configuration enables its remote console, its session logs in as soon
+    // as the server listens, and is kept while it runs.
+    void serverStarted(pid_t pid);
     // The tool ends: every session logs out and waits (half a second at
     // most, all together) for its server to close it, so that no server is
     // left writing into a dropped connection.
@@ -44,25 +58,43 @@ public:
     bool SendKeys(const std::string& text, bool wait) override;
     platform::ConsoleProblem Problem() const override { return problem_; }
 
+    // What the sessions keep of what came in, all together.
+    std::size_t heldBytes() const;
+
 private:
     struct Server {
         pid_t pid = 0;
-        std::unique_ptr<RemoteConsoleClient> client;
+        unsigned long long startTicks = 0;
+        ConsoleSettings console;  // as read when the tool first saw the server
+        Clock::time_point seen;   // when that was
+        bool listed = true;       // among the servers found at the last look
+        bool wanted = false;      // started by this run or asked for: keep a session
         bool quitSent = false;
+        std::unique_ptr<RemoteConsoleClient> client;  // none: no console the tool can use
         QSocketNotifier* notifier = nullptr;
     };
 
+    void rescan(bool now);
+    Server* find(pid_t pid, unsigned long long startTicks);
     Server* target();
+    Server* active();
     bool reach(Server& server, Clock::time_point deadline);
+    void connectIfListening(Server& server);
     void serve();
     void watch(Server& server);
     void dropNotifier(Server& server);
     void forget(Server& server);
 
     platform::Console& keys_;
-    std::vector<std::unique_ptr<Server>> servers_;  // in the order started
-    std::unique_ptr<QObject> owner_;                // parent of the timer and notifiers
+    Finder finder_;
+    std::vector<std::unique_ptr<Server>> servers_;
+    std::unique_ptr<QObject> owner_;  // parent of the timer and notifiers
     QTimer* timer_ = nullptr;
+    Clock::time_point lastScan_{};
+    bool scanned_ = false;
+    // The server the last activation chose; commands go to it alone.
+    pid_t activePid_ = 0;
+    unsigned long long activeTicks_ = 0;
     bool remote_ = false;  // the last activation chose a remote console
     std::string pending_;  // text after the last Enter, not yet a line
     platform::ConsoleProblem problem_ = platform::ConsoleProblem::NoProblem;

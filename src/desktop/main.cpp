@@ -55,9 +55,7 @@ int main(int argc, char** argv) {
     desktop::X11Console keys;
     // A server's console: its window by keystrokes, or its remote console.
     desktop::ServerConsoles console(keys);
-    processes.started = [&console](pid_t pid, const std::string& commandLine) {
-        console.serverStarted(pid, commandLine);
-    };
+    processes.started = [&console](pid_t pid, const std::string&) { console.serverStarted(pid); };
     desktop::QtSystem system;
     // Servers that go on running are logged out of, not dropped.
     system.atEnd = [&console] { console.logoutAll(); };

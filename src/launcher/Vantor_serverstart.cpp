@@ -3,6 +3,7 @@
 #include "common/CommandLine.h"
 #include "common/ConsoleCommand.h"
 #include "common/Items.h"
+#include "common/Konsolenport.h"
 #include "common/MessageBox.h"
 #include "common/Numbers.h"
 #include "console/Kommunicator.h"
@@ -74,6 +75,10 @@ void Vantor::Prozessstart(int server, const std::string& config, bool hoard, ui:
                                                    Tempordners2.Text(),
                                                    server == 1 ? port.Text() : port2.Text());
     if (common::startVerweigert(p.dialogs, befehl)) return;
+    if (common::konsolenportVerweigert(p, Despfad.Text(), config,
+                                       {{"Server 1", common::tempordnerServer1(Despfad.Text())},
+                                        {"Server 2", Tempordners2.Text()}}))
+        return;
 
     // Ticked gives the slot's minimized style; a grayed box (only a hand-
     // edited Servertool.ini gives one) starts nothing, and then no orb count

@@ -171,9 +171,7 @@ protected:
         // configuration name on a command line is found there.
         previousFolder_ = fs::current_path();
         fs::current_path(gameFolder);
-        processes.started = [this](pid_t pid, const std::string& line) {
-            console.serverStarted(pid, line);
-        };
+        processes.started = [this](pid_t pid, const std::string&) { console.serverStarted(pid); };
         view.lastWindowGone = [] {};
         QObject::connect(&dialogWatch_, &QTimer::timeout, [this] { watchDialogs(); });
         dialogWatch_.start(100);

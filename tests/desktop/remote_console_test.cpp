@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "TestFolders.h"
+#include "desktop/GameServers.h"
 #include "desktop/RemoteConsole.h"
 
 namespace {
@@ -186,7 +187,7 @@ TEST(RemoteConsole, QuitClosesTheSessionAfterTheEcho) {
     EXPECT_EQ(client.fd(), -1);
 }
 
-// ---- whether a started server takes remote commands
+// ---- whether a running server takes remote commands
 
 struct AccessCase {
     const char* name;
@@ -216,7 +217,12 @@ TEST_P(RemoteAccessOf, ReadsTheConfigurationTheServerStartedWith) {
         words.push_back(line.substr(pos, end - pos));
         pos = end + 1;
     }
-    const auto access = desktop::remoteAccessOf(words, dir.path());
+    // The server's configuration as its command line names it, and its
+    // console as the game reads it.
+    std::optional<desktop::ConsoleSettings> access;
+    const auto server = desktop::gameServerOf(words, dir.path());
+    if (server && !server->config.empty()) access = desktop::consoleSettingsOf(server->config);
+    if (access && (!access->allowed || access->password.empty())) access.reset();
     ASSERT_EQ(access.has_value(), c.port.has_value());
     if (!access) return;
     EXPECT_EQ(access->port, *c.port);
@@ -232,18 +238,18 @@ INSTANTIATE_TEST_SUITE_P(
                    "{abs}/Descent3 -dedicated {abs}/sub/srv.CFG -tempdir /t -useport 2100", 2100, "geheim"},
         AccessCase{"RelativeToTheCurrentFolder",
                    kHead + "AllowRemoteConsole=1\r\nConsolePassword=pw\r\n",
-                   "main -dedicated sub/srv.CFG", 2092, "pw"},
+                   "main.exe -dedicated sub/srv.CFG", 2092, "pw"},
         AccessCase{"WindowsPathUnderWine", kHead + "allowremoteconsole=1\nconsolepassword=Pw\n",
                    "wine {abs}/main.exe -DEDICATED {win}\\sub\\srv.CFG", 2092, "Pw"},
         AccessCase{"ValueEndsAtCommaOrSemicolon",
                    kHead + "AllowRemoteConsole=1\r\nRemoteConsolePort=2101;x\r\nConsolePassword=ab,cd\r\n",
-                   "x -dedicated sub/srv.CFG", 2101, "ab"},
+                   "Descent3 -dedicated sub/srv.CFG", 2101, "ab"},
         AccessCase{"NotAllowed", kHead + "AllowRemoteConsole=0\r\nConsolePassword=geheim\r\n",
-                   "x -dedicated sub/srv.CFG", std::nullopt, ""},
+                   "Descent3 -dedicated sub/srv.CFG", std::nullopt, ""},
         AccessCase{"NoPassword", kHead + "AllowRemoteConsole=1\r\nConsolePassword=\r\n",
-                   "x -dedicated sub/srv.CFG", std::nullopt, ""},
-        AccessCase{"NoConfiguration", kHead, "x -tempdir sub/srv.CFG", std::nullopt, ""},
-        AccessCase{"MissingFile", kHead, "x -dedicated nothere.CFG", std::nullopt, ""}),
+                   "Descent3 -dedicated sub/srv.CFG", std::nullopt, ""},
+        AccessCase{"NoConfiguration", kHead, "Descent3 -tempdir sub/srv.CFG", std::nullopt, ""},
+        AccessCase{"MissingFile", kHead, "Descent3 -dedicated nothere.CFG", std::nullopt, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
