@@ -261,3 +261,28 @@ TEST_F(KommunicatorAutoende, PackSchrittMitZuLangemLevelnamenStartetNichts) {
     EXPECT_EQ(k.Hinweis.Caption(), "Levelpack angehalten: level2.cfg wurde nicht gestartet.");
     EXPECT_FALSE(loop.isRunning(k.Timer2));
 }
+
+// The next entry's console port held by a running server (here a server 2
+// on the pack's port): nothing starts, the entry stays first and the pack
+// stops, as with any refused entry.
+TEST_F(KommunicatorAutoende, PackSchrittAufBelegtemKonsolenportStartetNichts) {
+    autotexte({});
+    serverdateien();
+    testing_support::writeBytes(gameFolder + "/level2.cfg",
+                                "[server config file]\r\nAllowRemoteConsole=1\r\n");
+    datei("pack.cfg", {"level2.cfg", "level3.cfg"});
+    fake.consolePorts[2092] = {4711, gameFolder + "/zwei.cfg", "/tmp2"};
+    fake.answerMsgBox(platform::vbOK, "Den Konsolenport 2092 seiner Konfiguration hält schon ein laufender Server");
+    Kommunicator& k = öffnen();
+    bis(200);
+    klicken(k.lvlq);
+    bis(5200);
+
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
+    EXPECT_TRUE(fake.processes.empty());
+    EXPECT_EQ(k.Gruppenliste.items(), (Strings{"level2.cfg", "level3.cfg"}));
+    EXPECT_EQ(k.Hinweis.Caption(), "Levelpack angehalten: level2.cfg wurde nicht gestartet.");
+    EXPECT_FALSE(loop.isRunning(k.Timer2));
+}
+

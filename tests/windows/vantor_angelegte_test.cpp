@@ -254,6 +254,22 @@ TEST_F(AngelegteTest, HoardIsAskedWhenTheFileSaysSoWhateverTheGameType) {
     EXPECT_EQ(fake.processes.back().commandLine, zeile(2, anarchy));
 }
 
+// A saved server whose console port a running server holds starts nothing.
+TEST_F(AngelegteTest, ASavedServerOnAHeldConsolePortIsRefused) {
+    const std::string saved =
+        cfg("s.CFG", "[server config file]\r\nAllowRemoteConsole=1\r\nRemoteConsolePort=2100\r\n");
+    sts({}, saved);
+    Vantor& v = geladen();
+    v.Server1.userClick();
+    fake.consolePorts[2100] = {4711, "/d3/alt.cfg", gameFolder + "/custom/cache"};
+    fake.answerMsgBox(platform::vbOK, "Den Konsolenport 2100 seiner Konfiguration hält schon Server 1");
+    v.AS2.userClick();
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
+    EXPECT_TRUE(fake.processes.empty());
+    erwarteOffen(v, v.ASfra, true);
+}
+
 // Nothing starts from a configuration that cannot be read (an empty path
 // included) or a queue that cannot be written: the message says why and the
 // frame stays open. A program that cannot be started disarms its count.

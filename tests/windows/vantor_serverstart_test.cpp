@@ -386,3 +386,85 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Einwandfall{"LevelOf32", 1, std::string(28, 'L') + ".mn3", 99, true},
                       Einwandfall{"TempFolderOf100", 2, "ok.mn3", 100, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- console port
+
+// A start whose configuration opens its remote console on a port a running
+// server holds is refused before anything is asked: the new server would run
+// without a console, and its commands would reach nobody, or the other one.
+struct Portfall {
+    const char* name;
+    int server;
+    std::string config;     // "": fenster.CFG from the presets with Fernwalt
+    int belegt;             // the port the running server holds
+    std::string halterTemp; // its temporary folder ("{cache}", "{temp2}")
+    std::string wer;        // "" when the start goes ahead
+};
+
+void PrintTo(const Portfall& f, std::ostream* os) { *os << f.name; }
+
+class ServerstartKonsolenport : public ServerstartTest,
+                                public ::testing::WithParamInterface<Portfall> {};
+
+TEST_P(ServerstartKonsolenport, RefusesAPortARunningServerHolds) {
+    const Portfall& f = GetParam();
+    Vantor& v = offen();
+    v.Spieletyp.Text = "Hoard";  // a start that goes ahead asks for the orbs
+    v.Fernwalt.Value = 1;
+    v.Serverpassw.Text = "geheim";
+    v.port.Text = "2092";
+    v.port2.Text = "2092";
+    if (!f.config.empty()) {
+        testing_support::writeBytes(gameRoot / "named.CFG", f.config);
+        v.Configname.Text = gameRoot / "named.CFG";
+    }
+    std::string temp = f.halterTemp == "{cache}" ? gameFolder + "/custom/cache"
+                       : f.halterTemp == "{temp2}" ? tempordner2
+                                                   : f.halterTemp;
+    fake.consolePorts[f.belegt] = {4711, "/d3/alt.cfg", temp};
+    if (f.wer.empty()) {
+        fake.answerInputBox("4");
+    } else {
+        fake.answerMsgBox(platform::vbOK, "Der Server wird nicht gestartet");
+    }
+    starte(v, f.server);
+
+    if (f.wer.empty()) {
+        EXPECT_TRUE(fake.msgBoxes.empty());
+        EXPECT_EQ(fake.processes.size(), 1u);
+        return;
+    }
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].text,
+              "Der Server wird nicht gestartet: Den Konsolenport " + std::to_string(f.belegt) +
+                  " seiner Konfiguration hält schon " + f.wer +
+                  ". Befehle für den neuen Server kämen nicht bei ihm an.\nKonfiguration: "
+                  "/d3/alt.cfg\nTemporärer Ordner: " + temp);
+    EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
+    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
+    EXPECT_TRUE(fake.processes.empty());
+    EXPECT_TRUE(fake.inputBoxes.empty());
+    EXPECT_FALSE(v.Hortsetzten.Enabled());
+    EXPECT_TRUE(v.Startserver.Visible());
+}
+
+const std::string kKopf = "[server config file]\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ServerstartKonsolenport,
+    ::testing::Values(
+        // "Server 2 starten" from the presets, whose port is server 1's.
+        Portfall{"PresetsOnServer1sPort", 2, "", 2092, "{cache}", "Server 1"},
+        // A saved configuration carrying server 2's port, as in any case.
+        Portfall{"NamedOnServer2sPort", 1,
+                 kKopf + "allowremoteconsole=1\r\nREMOTECONSOLEPORT=2100;alt\r\nScriptname=Hoard\r\n",
+                 2100, "{temp2}", "Server 2"},
+        // Without a port line the game takes 2092.
+        Portfall{"DefaultPortOfAnotherServer", 2, kKopf + "AllowRemoteConsole=1\r\n", 2092,
+                 "/anderswo", "ein laufender Server"},
+        Portfall{"ConsoleNotEnabled", 1, kKopf + "RemoteConsolePort=2092\r\nScriptname=Hoard\r\n",
+                 2092, "{cache}", ""},
+        Portfall{"AnotherPort", 1,
+                 kKopf + "AllowRemoteConsole=1\r\nRemoteConsolePort=2101\r\nScriptname=Hoard\r\n",
+                 2092, "{cache}", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
