@@ -346,6 +346,35 @@ TEST_F(KommunicatorRemote, ToolsEndLeavesTheServerRunning) {
     EXPECT_EQ(logins(1), 2u);
 }
 
+// A server started by an earlier run of the tool, which has ended: this
+// run's communicator reaches it with a chat line and ends it with "Server
+// beenden", though this run did not start it.
+TEST_F(KommunicatorRemote, RestartedToolReachesTheRunningServerAndEndsIt) {
+    {
+        desktop::LinuxProcesses earlierProcesses;
+        desktop::ServerConsoles earlier(keys);
+        earlierProcesses.started = [&](pid_t pid, const std::string&) { earlier.serverStarted(pid); };
+        const std::string config = remoteConfig("server1.CFG", consolePort, "geheim");
+        ASSERT_TRUE(earlierProcesses.Shell(game("Descent3") + " -dedicated " + config + " -tempdir " +
+                                               game("custom/cache") + " -useport 2092",
+                                           platform::vbNormalFocus));
+        ASSERT_TRUE(serverUp(1));
+        ASSERT_TRUE(waitUntil([&] { return earlier.AppActivate("Descent 3"); }));
+        ASSERT_TRUE(earlier.SendKeys("say vorher\r", true));
+        ASSERT_EQ(typedInto(1, 1), std::vector<std::string>{"say vorher"});
+        earlier.logoutAll();  // what that run's end did
+    }
+    Kommunicator& k = open();
+    say(k, "gg");
+    EXPECT_EQ(typedInto(1, 2), (std::vector<std::string>{"say vorher", "Say gg"}));
+    EXPECT_EQ(k.Hinweis.Caption(), "");
+    QTest::mouseClick(widget<QPushButton>(k, "lvlq"), Qt::LeftButton);
+    EXPECT_EQ(typedInto(1, 3), (std::vector<std::string>{"say vorher", "Say gg", "quit"}));
+    EXPECT_TRUE(serverGone(1));
+    EXPECT_EQ(run(1).ends, std::vector<std::string>{"quit"});
+    EXPECT_EQ(logins(1), 2u);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include "common/ConsoleCommand.h"
+#include "console/Kommunicator.h"
 #include "desktop_fixture.h"
 #include "launcher/Einstellungen.h"
 #include "launcher/Vantor.h"
@@ -290,6 +291,72 @@ TEST_F(ServerstartDesktop, UnannouncedDialogFailsTheTestAndIsClosed) {
     EXPECT_NE(std::string(failures.GetTestPartResult(0).message()).find("Frage | Nicht angekündigt"),
               std::string::npos)
         << failures.GetTestPartResult(0).message();
+}
+
+// Two servers on one console port. "Server 2 starten" from presets whose
+// server 2 port is server 1's console port is refused, naming server 1. A
+// second server started past the tool anyway gets no console: the commands
+// meant for it, the newest, reach neither it nor server 1.
+class TwoServersOnePort : public ServerstartDesktop {
+protected:
+    TwoServersOnePort() : ServerstartDesktop(desktop_test::GameBuild::Native) {
+        einstellungen::Voreinstellungen presets;
+        presets.Fernwalt = 1;
+        presets.Serverpassw = "geheim";
+        presets.port = presets.port2 = std::to_string(consolePort);
+        testing_support::writeBytes(prog("Servertool.ini"), einstellungen::zeilen(presets).bytes());
+    }
+};
+
+TEST_F(TwoServersOnePort, SecondServerIsRefusedAndNoCommandReachesTheOther) {
+    Vantor& v = openMainWindow();
+    startServer1(v);
+    ASSERT_TRUE(serverUp(1));
+
+    const std::string keineKonsole =
+        "Keine Serverkonsole erreichbar. Mit \"Fernwaltung zulassen\" und einem Passwort erreicht "
+        "das Tool auch einen Server ohne Konsolenfenster.";
+    QTest::mouseClick(widget<QPushButton>(v, "SStart"), Qt::LeftButton);
+    bool refused = false;
+    expectDialog([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), "Talvir");
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        EXPECT_TRUE(box->text().startsWith(QString::fromStdString(
+            "Der Server wird nicht gestartet: Den Konsolenport " + port +
+            " seiner Konfiguration hält schon Server 1.")))
+            << box->text().toStdString();
+        refused = true;
+        box->accept();
+    });
+    QTest::mouseClick(widget<QPushButton>(v, "Server2start"), Qt::LeftButton);
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(v.Startserver.Visible());
+
+    // Started by hand on the same port: its console cannot open.
+    startNative(remoteConfig("zwei.CFG", consolePort, "geheim"), "server2");
+    ASSERT_EQ(runs().size(), 2u);
+    ASSERT_TRUE(waitUntil([&] {
+        const auto r = runs()[1].rcon;
+        return std::any_of(r.begin(), r.end(), [](const std::string& l) { return l.starts_with("RCON-UNAVAILABLE"); });
+    }));
+    loop.dispatch([this] { program.load<Kommunicator>(); });
+    Kommunicator* k = program.find<Kommunicator>();
+    ASSERT_NE(k, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.view(*k)->window()));
+    QLineEdit* line = widget<QLineEdit>(*k, "Sendentext");
+    ASSERT_NE(line, nullptr);
+    QTest::keyClicks(line, "gg");
+    QTest::keyClick(line, Qt::Key_Return);
+    EXPECT_EQ(k->Hinweis.Caption(), keineKonsole);
+    QTest::mouseClick(widget<QPushButton>(*k, "lvlq"), Qt::LeftButton);
+    EXPECT_EQ(k->Hinweis.Caption(), keineKonsole);
+    QTest::qWait(1000);
+    for (std::size_t n : {1u, 2u}) {
+        EXPECT_TRUE(run(n).cmds.empty()) << "server " << n;
+        EXPECT_FALSE(desktop_test::processGone(run(n).pid)) << "server " << n;
+    }
 }
 
 }  // namespace
