@@ -27,26 +27,26 @@ std::string windowsForm(const std::string& pfadangabe) {
     return form;
 }
 
-// The level the configuration names, as the game reads it: the value of
-// its last MissionName line up to a "," or ";", in the file's code page.
-std::optional<std::string> levelname(const std::string& config) {
-    const std::optional<std::string> bytes = readFileBytes(config);
-    if (!bytes) return std::nullopt;
-    std::optional<std::string> name;
-    std::size_t start = 0;
-    while (start < bytes->size()) {
-        std::size_t ende = bytes->find_first_of("\r\n", start);
-        if (ende == std::string::npos) ende = bytes->size();
-        const std::string_view zeile = std::string_view(*bytes).substr(start, ende - start);
-        const std::size_t gleich = zeile.find('=');
-        if (gleich != std::string_view::npos &&
-            gleichOhneGross(zeile.substr(0, gleich), "MissionName")) {
-            name = std::string(spielwert(zeile.substr(gleich + 1)));
+// The line a message shows for the words.
+std::string angezeigt(const std::vector<std::string>& wörter) {
+    std::string zeile;
+    for (const std::string& wort : wörter) {
+        if (!zeile.empty()) zeile += ' ';
+        if (!wort.empty() && wort.find_first_of(" \t\r\n\"") == std::string::npos) {
+            zeile += wort;
+            continue;
         }
-        start = ende + 1;
+        zeile += '"';
+        for (char c : wort) {
+            if (c == '"') zeile += '"';
+            zeile += c;
+        }
+        zeile += '"';
     }
-    return name;
+    return zeile;
 }
+
+const char* const kVerweigert = "Der Server wird nicht gestartet: ";
 
 }  // namespace
 
@@ -89,36 +89,85 @@ std::optional<std::string> imSuchpfad(std::string_view name) {
     return std::nullopt;
 }
 
+std::optional<Spielkonfiguration> leseSpielkonfiguration(const std::string& datei) {
+    const std::optional<std::string> bytes = readFileBytes(datei);
+    if (!bytes) return std::nullopt;
+    Spielkonfiguration gelesen;
+    std::size_t start = 0;
+    while (start < bytes->size()) {
+        std::size_t ende = bytes->find_first_of("\r\n", start);
+        if (ende == std::string::npos) ende = bytes->size();
+        const std::string_view zeile = std::string_view(*bytes).substr(start, ende - start);
+        const std::size_t gleich = zeile.find('=');
+        if (gleich != std::string_view::npos) {
+            const std::string_view schlüssel = zeile.substr(0, gleich);
+            const std::string wert(spielwert(zeile.substr(gleich + 1)));
+            if (gleichOhneGross(schlüssel, "MissionName"))
+                gelesen.levelname = wert;
+            else if (gleichOhneGross(schlüssel, "RemoteConsolePort"))
+                gelesen.konsolenport = wert;
+        }
+        start = ende + 1;
+    }
+    return gelesen;
+}
+
+bool portGültig(std::string_view port) {
+    if (port.empty()) return false;
+    long wert = 0;
+    for (char c : port) {
+        if (c < '0' || c > '9') return false;
+        wert = wert * 10 + (c - '0');
+        if (wert > 65535) return false;
+    }
+    return wert >= 1;
+}
+
+std::string werteEinwand(const std::string& tempdir, const std::string& port) {
+    // Without a folder the server would put its module files into the game
+    // folder itself.
+    if (tempdir.empty())
+        return std::string(kVerweigert) +
+               "Es ist kein Temp Ordner angegeben (Voreinstellungen, \"Temp Ordner für Server 2\").";
+    if (port.empty()) return std::string(kVerweigert) + "Es ist kein Port angegeben.";
+    if (!portGültig(port))
+        return std::string(kVerweigert) + "Der Port \"" + port +
+               "\" ist keine ganze Zahl von 1 bis 65535.";
+    return {};
+}
+
 Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& configName,
                            const std::string& tempdir, const std::string& port) {
-    std::string config = absolut(spielordner, configName);
-    std::string temp = absolut(spielordner, tempdir);
-    const std::string configDatei = config;
-    std::string programm;
+    Serverbefehl befehl;
+    const std::string configDatei = absolut(spielordner, configName);
+    const std::string tempOrdner = absolut(spielordner, tempdir);
     bool wine = false;
     if (auto nativ = eintragImOrdner(spielordner, kNativProgramm)) {
-        programm = pfad(spielordner, *nativ);
+        befehl.wörter = {pfad(spielordner, *nativ), "-dedicated", configDatei, "-tempdir",
+                         tempOrdner, "-useport", port};
     } else if (auto windows = eintragImOrdner(spielordner, kWindowsProgramm)) {
         wine = true;
         // Without wine on the PATH the start fails and says so, naming it.
-        programm = imSuchpfad("wine").value_or("wine") + " " + pfad(spielordner, *windows);
-        config = windowsForm(config);
-        temp = windowsForm(temp);
+        befehl.wörter = {imSuchpfad("wine").value_or("wine"), pfad(spielordner, *windows),
+                         "-dedicated", windowsForm(configDatei), "-tempdir",
+                         windowsForm(tempOrdner), "-useport", port};
     } else {
-        programm = pfad(spielordner, kNativProgramm);
+        befehl.wörter = {pfad(spielordner, kNativProgramm), "-dedicated", configDatei,
+                         "-tempdir", tempOrdner, "-useport", port};
     }
-    const std::string argumente =
-        "-dedicated " + config + " -tempdir " + temp + " -useport " + port;
+    befehl.zeile = angezeigt(befehl.wörter);
 
-    Serverbefehl befehl{programm + " " + argumente, {}};
-    for (const std::string& wort : splitCommandLine(argumente)) {
+    befehl.einwand = werteEinwand(tempdir, port);
+    if (!befehl.einwand.empty()) return befehl;
+    for (std::size_t i = wine ? 2 : 1; i < befehl.wörter.size(); ++i) {
+        const std::string& wort = befehl.wörter[i];
         // Wine hands the game its arguments in the ANSI code page, one byte
         // a character; the native build gets the bytes as they are.
         const std::size_t länge = wine ? zeichenzahl(wort) : wort.size();
         if (länge >= kArgumentGrenze) {
-            befehl.einwand =
-                "Der Server wird nicht gestartet: Das Spiel liest nur die ersten 99 Zeichen eines "
-                "Arguments, und dieses ist länger:\n" + wort;
+            befehl.einwand = std::string(kVerweigert) +
+                             "Das Spiel liest nur die ersten 99 Zeichen eines Arguments, und "
+                             "dieses ist länger:\n" + wort;
             return befehl;
         }
     }
@@ -128,37 +177,35 @@ Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& co
     const auto art = std::filesystem::status(configDatei, fehler).type();
     if (!fehler && art != std::filesystem::file_type::regular &&
         art != std::filesystem::file_type::directory && art != std::filesystem::file_type::not_found) {
-        befehl.einwand =
-            "Der Server wird nicht gestartet: Die Konfiguration ist keine gewöhnliche Datei:\n" +
-            configDatei;
+        befehl.einwand = std::string(kVerweigert) +
+                         "Die Konfiguration ist keine gewöhnliche Datei:\n" + configDatei;
         return befehl;
     }
-    const std::optional<std::string> level = levelname(configDatei);
-    if (level && level->size() >= kLevelnameGrenze)
-        befehl.einwand =
-            "Der Server wird nicht gestartet: Das Spiel lädt keinen Level, dessen Name 32 "
-            "Zeichen oder länger ist:\n" + ansiToUtf8(*level);
+    const std::optional<Spielkonfiguration> gelesen = leseSpielkonfiguration(configDatei);
+    if (!gelesen) return befehl;
+    if (gelesen->levelname && gelesen->levelname->size() >= kLevelnameGrenze) {
+        befehl.einwand = std::string(kVerweigert) +
+                         "Das Spiel lädt keinen Level, dessen Name 32 Zeichen oder länger ist:\n" +
+                         ansiToUtf8(*gelesen->levelname);
+        return befehl;
+    }
+    // The tool could not reach a console on a port the game cannot open.
+    if (!portGültig(gelesen->konsolenport))
+        befehl.einwand = std::string(kVerweigert) + "Der Konsolenport \"" +
+                         ansiToUtf8(gelesen->konsolenport) +
+                         "\" (RemoteConsolePort) der Konfiguration ist keine ganze Zahl von 1 "
+                         "bis 65535:\n" + configDatei;
     return befehl;
 }
 
 bool startVerweigert(platform::Dialogs& dialogs, const Serverbefehl& befehl) {
-    if (befehl.einwand.empty()) return false;
-    Meldung(dialogs, befehl.einwand, platform::vbCritical);
-    return true;
+    return startVerweigert(dialogs, befehl.einwand);
 }
 
-std::vector<std::string> splitCommandLine(std::string_view commandLine) {
-    std::vector<std::string> words;
-    std::size_t pos = 0;
-    while (true) {
-        pos = commandLine.find_first_not_of(' ', pos);
-        if (pos == std::string_view::npos) break;
-        const std::size_t end = commandLine.find(' ', pos);
-        words.emplace_back(commandLine.substr(pos, end - pos));
-        if (end == std::string_view::npos) break;
-        pos = end;
-    }
-    return words;
+bool startVerweigert(platform::Dialogs& dialogs, const std::string& einwand) {
+    if (einwand.empty()) return false;
+    Meldung(dialogs, einwand, platform::vbCritical);
+    return true;
 }
 
 }  // namespace common

@@ -1,5 +1,5 @@
-// The dedicated server's command line and how a command line is split into
-// the words a started program receives.
+// The dedicated server's start: its program and arguments, and the checks
+// that refuse values the game could not use.
 #pragma once
 
 #include <optional>
@@ -24,25 +24,51 @@ std::string_view spielwert(std::string_view wert);
 // Whether a file name (without folder) is one of the two programs.
 bool istServerprogramm(std::string_view dateiname);
 
-// The command line a start runs, or why the start is refused.
+// What a start runs, or why it is refused.
 struct Serverbefehl {
+    // The line messages show: the words joined by blanks, a word that holds
+    // a blank, a quote or a line break (or is empty) in double quotes, with
+    // a quote inside doubled, so the user sees where each ends.
     std::string zeile;
+    // What is started: the program, then each argument as one word.
+    std::vector<std::string> wörter;
     // Not empty: nothing may start, and this is the message saying why.
     std::string einwand;
 };
 
-// The command line of every dedicated server the tool starts:
+// What the game reads of a server configuration file for its start: the
+// last MissionName and RemoteConsolePort lines (keys in any case, a value
+// up to its first "," or ";"), in the file's code page.
+struct Spielkonfiguration {
+    std::optional<std::string> levelname;
+    std::string konsolenport = "2092";  // the game's default
+};
+// Nullopt when the file cannot be read.
+std::optional<Spielkonfiguration> leseSpielkonfiguration(const std::string& datei);
+
+// Whether the game can use the text as a port: a whole number from 1 to
+// 65535, digits only.
+bool portGültig(std::string_view port);
+
+// Why a start's temporary folder or port (as the user gave them) cannot be
+// used, or "" when they can: an empty folder, a port that is no whole
+// number from 1 to 65535.
+std::string werteEinwand(const std::string& tempdir, const std::string& port);
+
+// The dedicated server's start, as words:
 //   FOLDER/Descent3 -dedicated CFG -tempdir DIR -useport PORT
 // when the game folder holds Descent3, otherwise its main.exe through the
 // `wine` found on the PATH, with CFG and DIR in Windows form (Z:\...):
 //   WINE FOLDER/main.exe -dedicated Z:\CFG -tempdir Z:\DIR -useport PORT
-// With neither, the line names FOLDER/Descent3, whose start then fails.
+// With neither, the words name FOLDER/Descent3, whose start then fails.
 // A relative CFG or DIR is joined to the game folder: the game looks a bare
 // configuration name up elsewhere and needs its temporary folder absolute.
-// Nothing is quoted, and an empty port leaves " -useport " at the end.
-// Refused: an argument the game would cut (100 characters or more) and a
-// configuration whose MissionName is too long for the game to load (32 or
-// more); the configuration is read for that when it can be.
+// Each path and the port are one word whatever they hold.
+// Refused (einwand): the values werteEinwand refuses, an argument the game
+// would cut (100 characters or more), a configuration that is no ordinary
+// file, and one whose level name is too long for the game to load (32 or
+// more) or whose console port is no whole number from 1 to 65535; the
+// configuration is read for that when it can be.
 Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& configName,
                            const std::string& tempdir, const std::string& port);
 
@@ -51,13 +77,9 @@ std::string tempordnerServer1(const std::string& spielordner);
 
 // Shows why a start is refused, as a critical message; true when it is.
 bool startVerweigert(platform::Dialogs& dialogs, const Serverbefehl& befehl);
+bool startVerweigert(platform::Dialogs& dialogs, const std::string& einwand);
 
 // The first executable file called `name` in the folders of the PATH.
 std::optional<std::string> imSuchpfad(std::string_view name);
-
-// The words of a command line: split at blanks, runs of blanks count as one,
-// leading and trailing blanks are ignored. No other character means anything:
-// no quotes, no escapes, no shell.
-std::vector<std::string> splitCommandLine(std::string_view commandLine);
 
 }  // namespace common

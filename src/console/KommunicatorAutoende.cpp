@@ -91,7 +91,8 @@ std::string Kommunicator::packeintragStarten() {
         konsolenportBelegt())
         return "Levelpack angehalten: " + Packeintrag + " wurde nicht gestartet.";
     const std::string& zeile = befehl.zeile;
-    if (!program().platform.processes.Shell(zeile, platform::vbNormalFocus))
+    // Server 1's slot: an early end of the step is reported like any other.
+    if (!program().platform.processes.Start(befehl.wörter, platform::vbNormalFocus, 1))
         return "Levelpack angehalten: Der Server konnte nicht gestartet werden: " + zeile;
     return {};
 }

@@ -11,9 +11,10 @@
 #include <QTimer>
 #include <cerrno>
 #include <fstream>
+#include <utility>
 #include <vector>
 
-#include "common/CommandLine.h"
+#include "common/Paths.h"
 #include "desktop/X11Windows.h"
 
 // Last: Xlib's macros clash with Qt's names.
@@ -25,6 +26,14 @@ namespace {
 // How long a started program's window is looked for, and how often.
 constexpr int kWindowSearchMs = 10000;
 constexpr int kWindowPollMs = 100;
+// A server that ends this soon after its start did not get going; how
+// often that is looked for.
+constexpr auto kEarlyEnd = std::chrono::seconds(30);
+constexpr int kEndPollMs = 250;
+// What of a log an early end shows.
+constexpr std::size_t kShownLines = 10;
+constexpr std::size_t kLogTail = 8192;
+constexpr std::size_t kLongestShownLine = 256;
 
 // Reads exactly `size` bytes; fewer only at end of file. The byte count read.
 ssize_t readFull(int fd, void* buffer, std::size_t size) {
@@ -48,22 +57,24 @@ void writeFull(int fd, const void* data, std::size_t size) {
     }
 }
 
-// In the forked child: a clean slate, then the program. Reports the reason
-// through `errorFd` when the program cannot be executed. Async-signal-safe
-// calls only, as the parent may have threads.
-[[noreturn]] void execProgram(char* const argv[], int errorFd) {
+// In the forked child: a clean slate, then the program, its output on
+// `outputFd` or /dev/null. Reports the reason through `errorFd` when the
+// program cannot be executed. Async-signal-safe calls only, as the parent
+// may have threads.
+[[noreturn]] void execProgram(char* const argv[], int errorFd, int outputFd) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     for (int sig = 1; sig < NSIG; ++sig) signal(sig, SIG_DFL);
 
     const int devNull = open("/dev/null", O_RDWR);
-    if (devNull >= 0) {
-        dup2(devNull, STDIN_FILENO);
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
-        if (devNull > STDERR_FILENO) close(devNull);
+    const int output = outputFd >= 0 ? outputFd : devNull;
+    if (devNull >= 0) dup2(devNull, STDIN_FILENO);
+    if (output >= 0) {
+        dup2(output, STDOUT_FILENO);
+        dup2(output, STDERR_FILENO);
     }
+    if (devNull > STDERR_FILENO) close(devNull);
     // The tool's own files and its X connection stay with the tool.
     if (close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
         const long limit = sysconf(_SC_OPEN_MAX);
@@ -78,8 +89,7 @@ void writeFull(int fd, const void* data, std::size_t size) {
 
 }  // namespace
 
-pid_t startDetached(const std::string& commandLine) {
-    const std::vector<std::string> words = common::splitCommandLine(commandLine);
+pid_t startDetached(const std::vector<std::string>& words, int outputFd) {
     if (words.empty()) return -1;
     std::vector<char*> argv;
     for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
@@ -102,7 +112,7 @@ pid_t startDetached(const std::string& commandLine) {
         close(errorPipe[0]);
         setsid();
         const pid_t program = fork();
-        if (program == 0) execProgram(argv.data(), errorPipe[1]);
+        if (program == 0) execProgram(argv.data(), errorPipe[1], outputFd);
         writeFull(pidPipe[1], &program, sizeof program);
         _exit(0);
     }
@@ -136,21 +146,116 @@ bool processRuns(pid_t pid) {
     return paren != std::string::npos && paren + 2 < line.size() && line[paren + 2] != 'Z';
 }
 
-LinuxProcesses::LinuxProcesses() : watchers_(std::make_unique<QObject>()) {}
+std::vector<std::string> lastLines(const std::string& path, std::size_t count) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    const std::streamoff from = size > static_cast<std::streamoff>(kLogTail)
+                                    ? size - static_cast<std::streamoff>(kLogTail)
+                                    : 0;
+    in.seekg(from);
+    std::string tail(static_cast<std::size_t>(size - from), '\0');
+    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+    tail.resize(static_cast<std::size_t>(in.gcount()));
+
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    // A line cut by where the reading began is no line of its own.
+    if (from > 0) start = tail.find('\n') == std::string::npos ? tail.size() : tail.find('\n') + 1;
+    while (start < tail.size()) {
+        std::size_t end = tail.find('\n', start);
+        if (end == std::string::npos) end = tail.size();
+        std::string line = tail.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > kLongestShownLine) {
+            // Cut before a character, not inside one.
+            std::size_t cut = kLongestShownLine;
+            while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+            line = line.substr(0, cut) + "...";
+        }
+        if (!line.empty()) lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    if (lines.size() > count) lines.erase(lines.begin(), lines.end() - static_cast<std::ptrdiff_t>(count));
+    return lines;
+}
+
+LinuxProcesses::LinuxProcesses(std::string logFolder)
+    : logFolder_(std::move(logFolder)), watchers_(std::make_unique<QObject>()) {}
 
 LinuxProcesses::~LinuxProcesses() {
     watchers_.reset();
     if (dpy_) XCloseDisplay(dpy_);
 }
 
-bool LinuxProcesses::Shell(const std::string& commandLine, int windowStyle) {
-    const pid_t pid = startDetached(commandLine);
+std::string LinuxProcesses::logFile(int slot) const {
+    return common::pfad(logFolder_, "Server" + std::to_string(slot) + ".log");
+}
+
+bool LinuxProcesses::Start(const std::vector<std::string>& words, int windowStyle, int slot) {
+    const bool server = slot == 1 || slot == 2;
+    // Opened here, not in the child, so that a log that cannot be created
+    // is known; the server starts all the same, as it ran before logs were
+    // kept. Appending: a server of the slot that still writes adds its
+    // lines at the end rather than into the new ones.
+    constexpr int kLogFlags = O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC;
+    int log = server ? open(logFile(slot).c_str(), kLogFlags, 0644) : -1;
+    // Above the standard files, which the child sets anew before using it.
+    if (log >= 0 && log <= STDERR_FILENO) {
+        const int moved = fcntl(log, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        close(log);
+        log = moved;
+    }
+    const pid_t pid = startDetached(words, log);
+    if (log >= 0) close(log);
     if (pid < 0) return false;
-    if (started) started(pid, commandLine);
+    if (started) started(pid, words);
+    if (server) {
+        watched_.push_back({pid, slot, log >= 0, std::chrono::steady_clock::now()});
+        watchForEnd();
+    }
     if (windowStyle == platform::vbNormalFocus || windowStyle == platform::vbMinimizedFocus ||
         windowStyle == platform::vbMinimizedNoFocus)
         watchForWindow(pid, windowStyle);
     return true;
+}
+
+// Looked at often while the event loop runs, even while a message box waits
+// for the user and the windows' own timers are held: an end is judged by
+// when it happened, not by when someone asked.
+void LinuxProcesses::watchForEnd() {
+    const auto now = std::chrono::steady_clock::now();
+    for (auto it = watched_.begin(); it != watched_.end();) {
+        const bool young = now - it->since <= kEarlyEnd;
+        if (processRuns(it->pid)) {
+            it = young ? it + 1 : watched_.erase(it);
+            continue;
+        }
+        if (young)
+            ended_.push_back({it->slot, logFile(it->slot), it->logWritten,
+                              it->logWritten ? lastLines(logFile(it->slot), kShownLines)
+                                             : std::vector<std::string>{}});
+        it = watched_.erase(it);
+    }
+    if (!QCoreApplication::instance()) return;
+    if (!endWatch_) {
+        endWatch_ = new QTimer(watchers_.get());
+        QObject::connect(endWatch_, &QTimer::timeout, [this] { watchForEnd(); });
+    }
+    if (watched_.empty())
+        endWatch_->stop();
+    else if (!endWatch_->isActive())
+        endWatch_->start(kEndPollMs);
+}
+
+void LinuxProcesses::endRequested(pid_t pid) {
+    std::erase_if(watched_, [pid](const Watched& w) { return pid == 0 || w.pid == pid; });
+}
+
+std::vector<platform::EarlyEnd> LinuxProcesses::EndedAfterStart() {
+    watchForEnd();
+    return std::exchange(ended_, {});
 }
 
 void LinuxProcesses::watchForWindow(pid_t pid, int windowStyle) {

@@ -1,54 +1,89 @@
-// Starting programs from a command line on Linux, without a shell.
+// Starting programs from a list of words on Linux, without a shell.
 #pragma once
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 
 class QObject;
+class QTimer;
 struct _XDisplay;
 
 namespace desktop {
 
 class LinuxProcesses : public platform::Processes {
 public:
-    LinuxProcesses();
+    // A dedicated server's output goes to its slot's log in `logFolder`
+    // (the program folder, beside the settings files).
+    explicit LinuxProcesses(std::string logFolder);
     ~LinuxProcesses() override;
     LinuxProcesses(const LinuxProcesses&) = delete;
     LinuxProcesses& operator=(const LinuxProcesses&) = delete;
 
-    // Splits the command line at blanks and runs the first word as the
-    // program with the others as its arguments. The program word is used as
-    // a path as it stands: with a folder it is taken from there, without one
-    // from the current folder, never looked up in PATH. The program runs in
-    // the current folder, in a session of its own, with standard input and
-    // output on /dev/null, and is not a child of this process, so it lives on
-    // after the tool ends. False when it could not be executed.
+    // Runs words[0] as the program with the other words as its arguments,
+    // each exactly one. The program word is used as a path as it stands:
+    // with a folder it is taken from there, without one from the current
+    // folder, never looked up in PATH. The program runs in the current
+    // folder, in a session of its own, with standard input on /dev/null,
+    // and is not a child of this process, so it lives on after the tool
+    // ends. Its standard output and error go to the slot's log, replaced at
+    // each start of that slot (to /dev/null for slot 0, and when the log
+    // cannot be created: the server still starts, and an early end says
+    // so). False when it could not be executed.
     //
     // Window styles: vbNormalFocus activates the program's first window once
     // it appears, vbMinimizedFocus and vbMinimizedNoFocus iconify it; the
     // window is looked for by its process id for a few seconds, on timer
     // ticks of the running event loop. Other styles leave the window as the
     // program shows it.
-    bool Shell(const std::string& commandLine, int windowStyle) override;
+    bool Start(const std::vector<std::string>& words, int windowStyle, int slot) override;
+    // A server of slot 1 or 2 is watched for 30 seconds after its start, on
+    // timer ticks of the running event loop and at each call; one that
+    // ended meanwhile is reported once, with the last lines of its log.
+    std::vector<platform::EarlyEnd> EndedAfterStart() override;
 
-    // Told of every program started, with its process id and command line.
-    std::function<void(pid_t pid, const std::string& commandLine)> started;
+    // The tool asked the server `pid` to end (0: a server it cannot tell):
+    // its end is no failed start.
+    void endRequested(pid_t pid);
+
+    // The log of server slot 1 or 2: "Server1.log" or "Server2.log".
+    std::string logFile(int slot) const;
+
+    // Told of every program started, with its process id and words.
+    std::function<void(pid_t pid, const std::vector<std::string>& words)> started;
 
 private:
+    struct Watched {
+        pid_t pid = 0;
+        int slot = 0;
+        bool logWritten = true;
+        std::chrono::steady_clock::time_point since;
+    };
     void watchForWindow(pid_t pid, int windowStyle);
+    void watchForEnd();
 
+    std::string logFolder_;
+    std::vector<Watched> watched_;
+    std::vector<platform::EarlyEnd> ended_;
     _XDisplay* dpy_ = nullptr;
     std::unique_ptr<QObject> watchers_;
+    QTimer* endWatch_ = nullptr;
 };
 
-// Starts the program detached as described above; the process id it runs
+// Starts the program detached as described above, with its standard output
+// and error on `outputFd` (/dev/null when negative); the process id it runs
 // under, or -1 when it could not be executed.
-pid_t startDetached(const std::string& commandLine);
+pid_t startDetached(const std::vector<std::string>& words, int outputFd = -1);
+
+// The last lines of a file, at most `count`, without their line ends; only
+// its last few kilobytes are read.
+std::vector<std::string> lastLines(const std::string& path, std::size_t count);
 
 // Whether the process runs: it exists and has not ended (a zombie waiting to
 // be reaped by whoever inherited it has ended).

@@ -278,7 +278,11 @@ bool ServerConsoles::IsActive(const std::string& title) {
 
 bool ServerConsoles::SendKeys(const std::string& text, bool wait) {
     problem_ = platform::ConsoleProblem::NoProblem;
-    if (!remote_) return keys_.SendKeys(text, wait);
+    if (!remote_) {
+        const bool typed = keys_.SendKeys(text, wait);
+        if (typed && quitSent && lower(withoutControls(text)) == "quit\r") quitSent(0);
+        return typed;
+    }
     // Only to the server that was activated: another one started since
     // does not get a command meant for this one.
     Server* server = active();
@@ -309,6 +313,7 @@ bool ServerConsoles::SendKeys(const std::string& text, bool wait) {
             // once the echo is in, which leaves the server's port free for
             // the next start.
             server->quitSent = true;
+            if (quitSent) quitSent(server->pid);
             server->client->closeAfterEcho(line);
             watch(*server);
             pending_.clear();

@@ -53,6 +53,10 @@ public:
     // left writing into a dropped connection.
     void logoutAll();
 
+    // Told of every "quit" sent: the server's process id, or 0 when it was
+    // typed into a window, whose server is not known here.
+    std::function<void(pid_t pid)> quitSent;
+
     bool AppActivate(const std::string& title) override;
     bool IsActive(const std::string& title) override;
     bool SendKeys(const std::string& text, bool wait) override;

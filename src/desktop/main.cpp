@@ -51,11 +51,16 @@ int main(int argc, char** argv) {
 
     desktop::QtPrinter printer;
     desktop::QtDialogs dialogs(printer);
-    desktop::LinuxProcesses processes;
+    // The servers' logs lie beside the settings files, in the program folder.
+    desktop::LinuxProcesses processes(QCoreApplication::applicationDirPath().toStdString());
     desktop::X11Console keys;
     // A server's console: its window by keystrokes, or its remote console.
     desktop::ServerConsoles console(keys);
-    processes.started = [&console](pid_t pid, const std::string&) { console.serverStarted(pid); };
+    processes.started = [&console](pid_t pid, const std::vector<std::string>&) {
+        console.serverStarted(pid);
+    };
+    // A server ended on the tool's "quit" did not fail to start.
+    console.quitSent = [&processes](pid_t pid) { processes.endRequested(pid); };
     desktop::QtSystem system;
     // Servers that go on running are logged out of, not dropped.
     system.atEnd = [&console] { console.logoutAll(); };

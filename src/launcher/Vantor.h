@@ -348,6 +348,16 @@ public:
     // The start both buttons share; the refusal while server 2 runs belongs
     // to server 2 alone.
     void Serverstart(int server);
+    // Refusals of a start, each with its critical message; true when the
+    // start is refused. Nothing has been asked or started then.
+    // The temporary folder and port of server 1 or 2 as the presets give
+    // them: checked before fenster.CFG is written from them.
+    bool StartwerteVerweigert(int server);
+    // Everything the game could not take in the start of `config`.
+    bool StartVerweigert(int server, const std::string& config);
+    // Each server that ended right after its start gets a critical message
+    // with the last lines of its log. The status poll asks every second.
+    void FrühesEndeMelden();
     // The steps every server start shares once its configuration is settled:
     // the Hoard question and its count when `hoard`, the communicator when
     // `kommunicator` and its option ask for it, `rahmen` closed, the

@@ -101,6 +101,9 @@ void Vantor::Levelpack() {
         return;
     }
     GewaehlteConfig = Gruppe.List(0);
+    // A refused start leaves no queue behind that would make a pack seem
+    // to run.
+    if (StartVerweigert(1, GewaehlteConfig)) return;
     common::LineWriter queue;
     for (Zaehler = 1; Zaehler < Gruppe.ListCount(); ++Zaehler) queue.text(Gruppe.List(Zaehler));
     if (!Speichern(queue, kPackliste)) return;

@@ -53,7 +53,7 @@ void Vantor::Image2_Click() { program().platform.system.OpenLink(adressen::kClan
 
 void Vantor::Statik_Click() {
     const std::string zeile = common::pfad(program().Path(), "STAT.EXE");
-    if (!program().platform.processes.Shell(zeile, platform::vbNormalFocus))
+    if (!program().platform.processes.Start({zeile}, platform::vbNormalFocus, 0))
         Antwort = std::to_string(common::Meldung(
             program().platform.dialogs,
             "Das Statistikprogramm konnte nicht gestartet werden:\n" + zeile, platform::vbCritical));

@@ -45,7 +45,9 @@ void Vantor::Serverstart(int server) {
     std::string config = Configname.Text();
     if (config == "") {
         // The last settings: the server gets them through fenster.CFG, and a
-        // file that could not be written must not start a server.
+        // file that could not be written must not start a server. Values the
+        // game could not use are refused before they are written.
+        if (StartwerteVerweigert(server)) return;
         if (!FensterCFGSchreiben(server)) return;
         config = kFensterCFG;
         Hortmodus = 0;
@@ -69,16 +71,12 @@ void Vantor::Serverstart(int server) {
 void Vantor::Prozessstart(int server, const std::string& config, bool hoard, ui::Frame& rahmen,
                           bool kommunicator) {
     platform::Platform& p = program().platform;
-    // A line the game could not take starts nothing, before anything is
+    // A start the game could not take starts nothing, before anything is
     // asked or the countdown begins; the frame stays open.
+    if (StartVerweigert(server, config)) return;
     const common::Serverbefehl befehl = Startzeile(server, Despfad.Text(), config,
                                                    Tempordners2.Text(),
                                                    server == 1 ? port.Text() : port2.Text());
-    if (common::startVerweigert(p.dialogs, befehl)) return;
-    if (common::konsolenportVerweigert(p, Despfad.Text(), config,
-                                       {{"Server 1", common::tempordnerServer1(Despfad.Text())},
-                                        {"Server 2", Tempordners2.Text()}}))
-        return;
 
     // Ticked gives the slot's minimized style; a grayed box (only a hand-
     // edited Servertool.ini gives one) starts nothing, and then no orb count
@@ -102,13 +100,48 @@ void Vantor::Prozessstart(int server, const std::string& config, bool hoard, ui:
                      : server == 1    ? platform::vbMinimizedNoFocus
                                       : platform::vbMinimizedFocus;
     const std::string& zeile = befehl.zeile;
-    if (!p.processes.Shell(zeile, stil)) {
+    if (!p.processes.Start(befehl.wörter, stil, server)) {
         // The answer is not kept in Antwort: that holds the orb count a
         // Hoard start is about to type. A count for a server that did not
         // start must not go to another server's window.
         common::Meldung(p.dialogs, "Der Server konnte nicht gestartet werden:\n" + zeile,
                         platform::vbCritical);
         if (hortGestellt) Hortsetzten.Enabled = false;
+    }
+}
+
+bool Vantor::StartwerteVerweigert(int server) {
+    const std::string tempordner =
+        server == 1 ? common::tempordnerServer1(Despfad.Text()) : Tempordners2.Text();
+    return common::startVerweigert(
+        program().platform.dialogs,
+        common::werteEinwand(tempordner, server == 1 ? port.Text() : port2.Text()));
+}
+
+bool Vantor::StartVerweigert(int server, const std::string& config) {
+    platform::Platform& p = program().platform;
+    return common::startVerweigert(p.dialogs, Startzeile(server, Despfad.Text(), config,
+                                                         Tempordners2.Text(),
+                                                         server == 1 ? port.Text() : port2.Text())) ||
+           common::konsolenportVerweigert(p, Despfad.Text(), config,
+                                          {{"Server 1", common::tempordnerServer1(Despfad.Text())},
+                                           {"Server 2", Tempordners2.Text()}});
+}
+
+// Not kept in Antwort, which may hold the orb count of a start under way.
+void Vantor::FrühesEndeMelden() {
+    for (const platform::EarlyEnd& ende : program().platform.processes.EndedAfterStart()) {
+        std::string text =
+            "Server " + std::to_string(ende.slot) + " hat sich gleich nach dem Start beendet. ";
+        if (!ende.logWritten) {
+            text += "Sein Protokoll " + ende.log + " konnte nicht angelegt werden.";
+        } else if (ende.lastLines.empty()) {
+            text += "Sein Protokoll (" + ende.log + ") ist leer.";
+        } else {
+            text += "Die letzten Zeilen seines Protokolls (" + ende.log + "):";
+            for (const std::string& zeile : ende.lastLines) text += "\n" + zeile;
+        }
+        common::Meldung(program().platform.dialogs, text, platform::vbCritical);
     }
 }
 

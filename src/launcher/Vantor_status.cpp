@@ -84,6 +84,8 @@ void Vantor::Timer2_Timer() {
         Serveranzeige(2, cache2 >= 1);
         if (pack) AS2.Enabled = false;
     }
+    // Last: the status behind the message is already the new one.
+    FrühesEndeMelden();
 }
 
 void Vantor::Pfeilschritt(ui::Label& pfeil) {

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -78,12 +79,26 @@ public:
     virtual bool EndDoc() = 0;
 };
 
+// A dedicated server that ended right after its start, with what it said.
+struct EarlyEnd {
+    int slot = 0;                        // the server slot it was started for
+    std::string log;                     // the log of that slot
+    bool logWritten = true;              // false: the log could not be created
+    std::vector<std::string> lastLines;  // the log's last lines, at most 10
+};
+
 class Processes {
 public:
     virtual ~Processes() = default;
-    // Starts a command line with a window style. True when the program started.
-    // The command line is split at blanks; it is never handed to a shell.
-    virtual bool Shell(const std::string& commandLine, int windowStyle) = 0;
+    // Starts the program words[0] with each further word as exactly one of
+    // its arguments, whatever it holds; nothing is split or handed to a
+    // shell. `slot` 1 or 2: a dedicated server of that server slot, whose
+    // output goes to the slot's log; 0: any other program. True when the
+    // program started.
+    virtual bool Start(const std::vector<std::string>& words, int windowStyle, int slot) = 0;
+    // The servers started for slot 1 or 2 that have ended within 30 seconds
+    // of their start and were not reported yet; each is reported once.
+    virtual std::vector<EarlyEnd> EndedAfterStart() = 0;
 };
 
 // Why the last AppActivate or SendKeys of a console failed.

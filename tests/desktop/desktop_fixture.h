@@ -151,13 +151,19 @@ inline std::string buildName(const ::testing::TestParamInfo<GameBuild>& info) {
 
 class DesktopProgram : public ::testing::Test {
 protected:
-    explicit DesktopProgram(GameBuild build = GameBuild::Windows) : build_(build) {
+    // `gameName`: the game folder's name in the test's root folder.
+    explicit DesktopProgram(GameBuild build = GameBuild::Windows, const std::string& gameName = "D3")
+        : gameFolder(gameRoot.path() + "/" + gameName), build_(build) {
         fs::create_directories(gameFolder + "/custom/cache");
         // The game's own folders are in lower case.
         fs::create_directories(gameFolder + "/missions");
         // The real game keeps a placeholder in its cache, which the cache
         // clearing leaves alone.
         testing_support::writeBytes(gameFolder + "/custom/cache/emptyfile", "");
+        // The level the tool's first page names; the server refuses a
+        // missing one. Not among the missions, so the level list stays as
+        // each test makes it.
+        testing_support::writeBytes(gameFolder + "/ProFight2.mn3", "");
         if (build == GameBuild::Native) {
             fs::create_symlink(STANDIN_SERVER, gameFolder + "/Descent3");
         } else {
@@ -171,7 +177,10 @@ protected:
         // configuration name on a command line is found there.
         previousFolder_ = fs::current_path();
         fs::current_path(gameFolder);
-        processes.started = [this](pid_t pid, const std::string&) { console.serverStarted(pid); };
+        processes.started = [this](pid_t pid, const std::vector<std::string>&) {
+            console.serverStarted(pid);
+        };
+        console.quitSent = [this](pid_t pid) { processes.endRequested(pid); };
         view.lastWindowGone = [] {};
         QObject::connect(&dialogWatch_, &QTimer::timeout, [this] { watchDialogs(); });
         dialogWatch_.start(100);
@@ -259,14 +268,14 @@ protected:
     // configuration and temporary folder.
     void startNative(const std::string& config, const std::string& tempdir = "custom/cache") {
         fs::create_directories(game(tempdir));
-        ASSERT_TRUE(processes.Shell(game("Descent3") + " -dedicated " + config + " -tempdir " +
-                                        game(tempdir) + " -useport 2092",
-                                    platform::vbNormalFocus));
+        ASSERT_TRUE(processes.Start({game("Descent3"), "-dedicated", config, "-tempdir",
+                                     game(tempdir), "-useport", "2092"},
+                                    platform::vbNormalFocus, 1));
     }
 
-    // Server 1's command line for the game folder, as the tool builds it.
-    std::string commandLine(const std::string& config, const std::string& port) const {
-        return common::Kommandozeile(gameFolder, config, gameFolder + "/custom/cache", port).zeile;
+    // Server 1's start for the game folder, as the tool builds it.
+    std::vector<std::string> startWords(const std::string& config, const std::string& port) const {
+        return common::Kommandozeile(gameFolder, config, gameFolder + "/custom/cache", port).wörter;
     }
     std::vector<std::string> expectedArgs(const std::string& config, const std::string& port) const {
         // The tool passes a bare configuration name joined to the game folder.
@@ -304,7 +313,8 @@ protected:
 
     desktop::QtPrinter printer;
     desktop::QtDialogs dialogs{printer};
-    desktop::LinuxProcesses processes;
+    // The servers' logs go to the program folder, as in the program.
+    desktop::LinuxProcesses processes{programDir.path()};
     desktop::X11Console keys;
     // As the program wires it: the console learns of every start.
     desktop::ServerConsoles console{keys};

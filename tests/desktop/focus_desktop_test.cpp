@@ -56,7 +56,7 @@ private:
 class FocusDesktop : public DesktopProgram {
 protected:
     void startServer() {
-        ASSERT_TRUE(processes.Shell(commandLine("fenster.CFG", "2092"), platform::vbNormalFocus));
+        ASSERT_TRUE(processes.Start(startWords("fenster.CFG", "2092"), platform::vbNormalFocus, 1));
         ASSERT_TRUE(serverUp(1));
     }
 };

@@ -39,7 +39,7 @@ protected:
 
     // Server 1 from the game folder, started as the start frame starts it.
     void startServer() {
-        ASSERT_TRUE(processes.Shell(commandLine("fenster.CFG", "2092"), platform::vbNormalFocus));
+        ASSERT_TRUE(processes.Start(startWords("fenster.CFG", "2092"), platform::vbNormalFocus, 1));
         ASSERT_TRUE(serverUp(1));
     }
 
@@ -351,13 +351,15 @@ TEST_F(KommunicatorRemote, ToolsEndLeavesTheServerRunning) {
 // beenden", though this run did not start it.
 TEST_F(KommunicatorRemote, RestartedToolReachesTheRunningServerAndEndsIt) {
     {
-        desktop::LinuxProcesses earlierProcesses;
+        desktop::LinuxProcesses earlierProcesses(programDir.path());
         desktop::ServerConsoles earlier(keys);
-        earlierProcesses.started = [&](pid_t pid, const std::string&) { earlier.serverStarted(pid); };
+        earlierProcesses.started = [&](pid_t pid, const std::vector<std::string>&) {
+            earlier.serverStarted(pid);
+        };
         const std::string config = remoteConfig("server1.CFG", consolePort, "geheim");
-        ASSERT_TRUE(earlierProcesses.Shell(game("Descent3") + " -dedicated " + config + " -tempdir " +
-                                               game("custom/cache") + " -useport 2092",
-                                           platform::vbNormalFocus));
+        ASSERT_TRUE(earlierProcesses.Start({game("Descent3"), "-dedicated", config, "-tempdir",
+                                            game("custom/cache"), "-useport", "2092"},
+                                           platform::vbNormalFocus, 1));
         ASSERT_TRUE(serverUp(1));
         ASSERT_TRUE(waitUntil([&] { return earlier.AppActivate("Descent 3"); }));
         ASSERT_TRUE(earlier.SendKeys("say vorher\r", true));

@@ -33,8 +33,9 @@ constexpr int kTwoPolls = 2500;
 
 class ServerstartDesktop : public DesktopProgram {
 protected:
-    explicit ServerstartDesktop(desktop_test::GameBuild build = desktop_test::GameBuild::Windows)
-        : DesktopProgram(build) {
+    explicit ServerstartDesktop(desktop_test::GameBuild build = desktop_test::GameBuild::Windows,
+                                const std::string& gameName = "D3")
+        : DesktopProgram(build, gameName) {
         // The settings a first run leaves, with the game folder made for the
         // test: server 1's port 2092, servers not minimized. The native build
         // has no console window: "Fernwaltung zulassen" with a password lets
@@ -237,6 +238,69 @@ TEST_F(GameFolderDesktop, DescentThreeChosenInTheDialogStartsWithAnAbsoluteConfi
         [&] { return fs::exists(game("custom/cache/d3c" + std::to_string(server.pid) + ".tmp")); }));
 }
 
+// A game folder and a configuration whose names hold blanks: the server
+// gets each path as one argument, and the tool reaches its remote console.
+// A program named like the folder's first word is not run.
+class BlanksDesktop : public ServerstartDesktop {
+protected:
+    BlanksDesktop() : ServerstartDesktop(desktop_test::GameBuild::Native, "Descent 3") {}
+};
+
+TEST_F(BlanksDesktop, PathsWithBlanksReachTheServerWholeAndItsConsoleAnswers) {
+    const std::string decoy = gameRoot.path() + "/Descent";
+    testing_support::writeBytes(decoy, "#!/bin/sh\ntouch \"$0.ran\"\n");
+    fs::permissions(decoy, fs::perms::owner_all);
+    fs::create_directories(game("Server Configs"));
+    const std::string config =
+        remoteConfig("Server Configs/mit blank.cfg", consolePort, "geheim", {"MissionName=ProFight2.mn3"});
+    Vantor& v = openMainWindow();
+    v.Configname.Text = config;
+    startServer1(v);
+
+    const desktop_test::StandinRun server = run(1);
+    EXPECT_EQ(server.args, (std::vector<std::string>{"-dedicated", config, "-tempdir",
+                                                     game("custom/cache"), "-useport", port}));
+    ASSERT_TRUE(serverUp(1));
+    ASSERT_TRUE(common::sendConsoleCommand(services.console, "say Hallo Leute"));
+    EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{"say Hallo Leute"});
+    EXPECT_FALSE(fs::exists(decoy + ".ran"));
+    // What the server printed is in server 1's log beside the settings.
+    EXPECT_EQ(testing_support::readBytes(prog("Server1.log")),
+              "Starting the dedicated server with " + config + "\n");
+}
+
+// A level the server cannot load ends it at once with an error line: the
+// status poll shows that line from server 1's log. The next start replaces
+// the log, and a server that runs is not reported.
+TEST_F(ServerstartDesktop, ServerThatEndsAtOnceIsReportedWithItsLog) {
+    Vantor& v = openMainWindow();
+    v.Levelname.Text = "Fehlt.mn3";
+    bool shown = false;
+    expectDialog([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), "Talvir");
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        EXPECT_EQ(box->text().toStdString(),
+                  "Server 1 hat sich gleich nach dem Start beendet. Die letzten Zeilen seines "
+                  "Protokolls (" + prog("Server1.log") + "):\nStarting the dedicated server with " +
+                      game("fenster.CFG") + "\nError: Unable to load the level \"Fehlt.mn3\"");
+        box->accept();
+        shown = true;
+    });
+    startServer1(v);
+    ASSERT_TRUE(serverGone(1));
+    EXPECT_TRUE(waitUntil([&] { return shown; }, 3 * kTwoPolls));
+
+    v.Levelname.Text = "ProFight2.mn3";
+    startServer1(v);
+    ASSERT_NE(run(2).pid, 0);
+    QTest::qWait(kTwoPolls);
+    EXPECT_FALSE(desktop_test::processGone(run(2).pid));
+    EXPECT_EQ(testing_support::readBytes(prog("Server1.log")),
+              "Starting the dedicated server with " + game("fenster.CFG") + "\n");
+}
+
 // The user types the answer to the orb-count question into the real input
 // box and confirms it with Enter; the box's title, question and proposal are
 // kept.
@@ -304,6 +368,8 @@ protected:
         presets.Fernwalt = 1;
         presets.Serverpassw = "geheim";
         presets.port = presets.port2 = std::to_string(consolePort);
+        // Server 2 needs a temporary folder of its own to be started at all.
+        presets.Tempordners2 = game("server2");
         testing_support::writeBytes(prog("Servertool.ini"), einstellungen::zeilen(presets).bytes());
     }
 };

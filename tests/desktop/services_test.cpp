@@ -138,9 +138,9 @@ protected:
         fs::remove_all(dir);
     }
 
-    std::string commandLine(const std::string& config = "fenster.CFG") const {
-        return (dir / "main").string() + " -dedicated " + config + " -tempdir " +
-               (dir / "custom" / "cache").string() + " -useport 2092";
+    std::vector<std::string> words(const std::string& config = "fenster.CFG") const {
+        return {(dir / "main").string(), "-dedicated", config, "-tempdir",
+                (dir / "custom" / "cache").string(), "-useport", "2092"};
     }
     // The log the stand-in writes beside its `main`.
     fs::path log() const { return dir / "standin.log"; }
@@ -178,8 +178,8 @@ protected:
 // fresh X sessions.
 using FreshSession = GameFolder;
 TEST_F(FreshSession, EndTextArrivesWhole) {
-    LinuxProcesses processes;
-    ASSERT_TRUE(processes.Shell(commandLine(), platform::vbNormalFocus));
+    LinuxProcesses processes(dir);
+    ASSERT_TRUE(processes.Start(words(), platform::vbNormalFocus, 0));
     const pid_t pid = waitForServer();
     ASSERT_NE(pid, 0);
     ASSERT_TRUE(common::sendConsoleCommand(console, kEndText));
@@ -188,12 +188,13 @@ TEST_F(FreshSession, EndTextArrivesWhole) {
     EXPECT_EQ(linesOf(log(), "CMD"), (std::vector<std::string>{kEndText, "quit"}));
 }
 
-// The tool's own executable, run with --shell, starts the command line and
-// ends at once: the server must live on without its starter.
+// The tool's own executable, run with --start, starts the words and ends at
+// once: the server must live on without its starter.
 TEST_F(GameFolder, ServerOutlivesItsStarterTakesTypedCommandsAndEndsOnQuit) {
     QProcess starter;
-    starter.start(QCoreApplication::applicationFilePath(),
-                  {"--shell", QString::fromStdString(commandLine())});
+    QStringList arguments{"--start"};
+    for (const std::string& word : words()) arguments << QString::fromStdString(word);
+    starter.start(QCoreApplication::applicationFilePath(), arguments);
     ASSERT_TRUE(starter.waitForFinished(10000));
     ASSERT_EQ(starter.exitCode(), 0);
     const pid_t pid = waitForServer();
@@ -236,8 +237,8 @@ TEST_F(GameFolder, ServerOutlivesItsStarterTakesTypedCommandsAndEndsOnQuit) {
 }
 
 TEST_F(GameFolder, EveryCharacterIsTypedLiterally) {
-    LinuxProcesses processes;
-    ASSERT_TRUE(processes.Shell(commandLine(), platform::vbNormalFocus));
+    LinuxProcesses processes(dir);
+    ASSERT_TRUE(processes.Start(words(), platform::vbNormalFocus, 0));
     const pid_t pid = waitForServer();
     ASSERT_NE(pid, 0);
     // Characters that key syntaxes give a meaning, and more than the keymap
@@ -253,18 +254,16 @@ TEST_F(GameFolder, EveryCharacterIsTypedLiterally) {
     EXPECT_EQ(linesOf(log(), "CMD"), typed);
 }
 
-TEST_F(GameFolder, ShellCharactersReachTheServerAsWordsAndRunNothing) {
-    LinuxProcesses processes;
+TEST_F(GameFolder, ShellCharactersReachTheServerAsOneWordAndRunNothing) {
+    LinuxProcesses processes(dir);
     const std::string config = "x;touch owned&&touch owned|touch $(touch owned) `touch owned`>owned";
-    ASSERT_TRUE(processes.Shell(commandLine(config), platform::vbNormalFocus));
+    ASSERT_TRUE(processes.Start(words(config), platform::vbNormalFocus, 0));
     const pid_t pid = waitForServer();
     ASSERT_NE(pid, 0);
     EXPECT_EQ(linesOf(log(), "ARG"),
-              (std::vector<std::string>{"-dedicated", "x;touch", "owned&&touch", "owned|touch",
-                                        "$(touch", "owned)", "`touch", "owned`>owned",
-                                        "-tempdir", (dir / "custom" / "cache").string(),
-                                        "-useport", "2092"}));
-    EXPECT_EQ(linesOf(log(), "CFG-MISSING"), std::vector<std::string>{"x;touch"});
+              (std::vector<std::string>{"-dedicated", config, "-tempdir",
+                                        (dir / "custom" / "cache").string(), "-useport", "2092"}));
+    EXPECT_EQ(linesOf(log(), "CFG-MISSING"), std::vector<std::string>{config});
 
     // Ending by signal also clears the temporary folder.
     ASSERT_EQ(kill(pid, SIGTERM), 0);
@@ -276,13 +275,14 @@ TEST_F(GameFolder, ShellCharactersReachTheServerAsWordsAndRunNothing) {
 }
 
 TEST_F(GameFolder, ProgramWithoutFolderIsTakenFromTheCurrentFolder) {
-    LinuxProcesses processes;
-    ASSERT_TRUE(processes.Shell("main -dedicated fenster.CFG -tempdir custom/cache -useport 2092",
-                                platform::vbNormalNoFocus));
+    LinuxProcesses processes(dir);
+    ASSERT_TRUE(processes.Start({"main", "-dedicated", "fenster.CFG", "-tempdir", "custom/cache",
+                                 "-useport", "2092"},
+                                platform::vbNormalNoFocus, 0));
     const pid_t pid = waitForServer();
     ASSERT_NE(pid, 0);
     // Even where PATH holds a program of that name, it is not looked up there.
-    EXPECT_FALSE(processes.Shell("true", platform::vbNormalFocus));
+    EXPECT_FALSE(processes.Start({"true"}, platform::vbNormalFocus, 0));
 }
 
 // Modifiers the user left on or holds while the tool types: the keys still
@@ -309,8 +309,8 @@ protected:
 
 TEST_P(UserModifierState, LeavesTheTypedTextAlone) {
     const UserModifier m = GetParam();
-    LinuxProcesses processes;
-    ASSERT_TRUE(processes.Shell(commandLine(), platform::vbNormalFocus));
+    LinuxProcesses processes(dir);
+    ASSERT_TRUE(processes.Start(words(), platform::vbNormalFocus, 0));
     const pid_t pid = waitForServer();
     ASSERT_NE(pid, 0);
     ASSERT_TRUE(xdotool(m.locks ? "key" : "keydown", m.key));
@@ -336,27 +336,33 @@ INSTANTIATE_TEST_SUITE_P(Services, UserModifierState,
                              return name;
                          });
 
+// A program word is one path: a program with its folder's blank or with
+// arguments inside the word is not found.
 class ProgramThatCannotRun : public GameFolder,
-                             public ::testing::WithParamInterface<std::string> {};
+                             public ::testing::WithParamInterface<std::vector<std::string>> {};
 
 TEST_P(ProgramThatCannotRun, IsReportedNotStarted) {
-    LinuxProcesses processes;
-    std::string line = GetParam();
-    if (const auto at = line.find("GAME"); at != std::string::npos) line.replace(at, 4, dir.string());
-    EXPECT_FALSE(processes.Shell(line, platform::vbNormalFocus));
+    LinuxProcesses processes(dir);
+    std::vector<std::string> words = GetParam();
+    for (std::string& word : words)
+        if (const auto at = word.find("GAME"); at != std::string::npos) word.replace(at, 4, dir.string());
+    EXPECT_FALSE(processes.Start(words, platform::vbNormalFocus, 1));
+    EXPECT_TRUE(processes.EndedAfterStart().empty());
 }
 
+using Words = std::vector<std::string>;
 INSTANTIATE_TEST_SUITE_P(
     Services, ProgramThatCannotRun,
-    ::testing::Values("/nonexistent/main -dedicated fenster.CFG", "GAME/nothere -dedicated x",
-                      "GAME/Missions -dedicated x", "GAME/fenster.CFG", "", "   ",
-                      "GAME/custom\\cache\\main"));
+    ::testing::Values(Words{"/nonexistent/main", "-dedicated", "fenster.CFG"},
+                      Words{"GAME/nothere", "-dedicated", "x"}, Words{"GAME/Missions"},
+                      Words{"GAME/fenster.CFG"}, Words{}, Words{""}, Words{"   "},
+                      Words{"GAME/main -dedicated fenster.CFG"}, Words{"GAME/custom\\cache\\main"}));
 
 class MinimizedStyle : public GameFolder, public ::testing::WithParamInterface<int> {};
 
 TEST_P(MinimizedStyle, IconifiesTheServerWindowWhichStillTakesCommands) {
-    LinuxProcesses processes;
-    ASSERT_TRUE(processes.Shell(commandLine(), GetParam()));
+    LinuxProcesses processes(dir);
+    ASSERT_TRUE(processes.Start(words(), GetParam(), 0));
     const pid_t pid = waitForServer();
     ASSERT_NE(pid, 0);
     const Window w = screen.windowOf(pid);
@@ -380,8 +386,8 @@ TEST_F(GameFolder, NormalStyleActivatesTheServerWindow) {
     ASSERT_TRUE(waitUntil([&] { return console.AppActivate("Vantor"); }));
 
     screen.listenToRequests();
-    LinuxProcesses processes;
-    ASSERT_TRUE(processes.Shell(commandLine(), platform::vbNormalFocus));
+    LinuxProcesses processes(dir);
+    ASSERT_TRUE(processes.Start(words(), platform::vbNormalFocus, 0));
     const pid_t pid = waitForServer();
     ASSERT_NE(pid, 0);
     const Window w = screen.windowOf(pid);
@@ -400,8 +406,8 @@ TEST_F(GameFolder, NormalStyleActivatesTheServerWindow) {
 class NotExactlyTheTitle : public GameFolder, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(NotExactlyTheTitle, IsNotFoundAndActivatesNothing) {
-    LinuxProcesses processes;
-    ASSERT_TRUE(processes.Shell(commandLine(), platform::vbNormalNoFocus));
+    LinuxProcesses processes(dir);
+    ASSERT_TRUE(processes.Start(words(), platform::vbNormalNoFocus, 0));
     ASSERT_NE(waitForServer(), 0);
     QWidget other;
     other.setWindowTitle("Vantor");
@@ -479,10 +485,10 @@ TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
     const fs::path cache = dir / "custom" / "cache";
     std::ofstream(cache / "d3sold.tmp") << "left";
     std::ofstream(cache / ".lock") << "LOCK999999";  // of no running process
-    LinuxProcesses processes;
-    ASSERT_TRUE(processes.Shell((dir / "Descent3").string() + " -dedicated " + (dir / "fenster.CFG").string() +
-                                    " -tempdir " + cache.string(),
-                                platform::vbNormalFocus));
+    LinuxProcesses processes(dir);
+    ASSERT_TRUE(processes.Start({(dir / "Descent3").string(), "-dedicated", (dir / "fenster.CFG").string(),
+                                 "-tempdir", cache.string()},
+                                platform::vbNormalFocus, 0));
     // Its lock, its client module and four server modules.
     ASSERT_TRUE(waitUntil([&] { return countTempFiles() == 6; }));
     started.push_back(std::stoi(linesOf(log(), "PID").at(0)));
@@ -500,9 +506,12 @@ TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
 
 int main(int argc, char** argv) {
     // The starter of the outliving test: start, report, end.
-    if (argc == 3 && std::string(argv[1]) == "--shell") {
-        LinuxProcesses processes;
-        return processes.Shell(argv[2], platform::vbNormalNoFocus) ? 0 : 1;
+    if (argc >= 3 && std::string(argv[1]) == "--start") {
+        LinuxProcesses processes(fs::current_path().string());
+        return processes.Start(std::vector<std::string>(argv + 2, argv + argc),
+                               platform::vbNormalNoFocus, 0)
+                   ? 0
+                   : 1;
     }
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -22,6 +22,8 @@
 // - option names are case-insensitive; errors go to standard error as
 //   "Error: ..." and the exit status is 0 even then; the native build wants
 //   an absolute configuration path whose first line is "[server config file]";
+// - a level (MissionName) that is neither in its folder nor in its missions
+//   folder (names in any case) ends the start with such an error;
 // - a value in the configuration ends at "," or ";";
 // - the temporary folder holds ".lock" (the text "LOCK" and the process id)
 //   and the loaded modules, a d3c*.tmp and several d3s*.tmp, mapped into the
@@ -155,6 +157,21 @@ std::map<std::string, std::string> settingsOf(const std::vector<std::string>& li
         settings[lower(line.substr(0, eq))] = value;
     }
     return settings;
+}
+
+// Whether the level a configuration names is there: a file of that name,
+// in any case, in the game folder or its missions folder.
+bool levelFound(const fs::path& gameFolder, const std::string& level) {
+    std::error_code ec;
+    std::vector<fs::path> folders{gameFolder};
+    for (const auto& entry : fs::directory_iterator(gameFolder, ec))
+        if (entry.is_directory() && lower(entry.path().filename().string()) == "missions")
+            folders.push_back(entry.path());
+    for (const fs::path& folder : folders)
+        for (const auto& entry : fs::directory_iterator(folder, ec))
+            if (entry.is_regular_file() && lower(entry.path().filename().string()) == lower(level))
+                return true;
+    return false;
 }
 
 bool processRuns(pid_t pid) {
@@ -466,6 +483,14 @@ int main(int argc, char** argv) {
     if (config && (config->empty() || config->front() != "[server config file]"))
         refuse(log, "\"" + configName + "\" is not a server config file");
     auto settings = settingsOf(config.value_or(std::vector<std::string>{}));
+    // What the game says on its standard output while it starts; a level it
+    // cannot find ends the start.
+    std::printf("Starting the dedicated server with %s\n", configName.c_str());
+    std::fflush(stdout);
+    const std::string level = settings["missionname"];
+    const fs::path gameFolder = fs::absolute(fs::path(argv[0])).parent_path();
+    if (!level.empty() && !levelFound(gameFolder, level))
+        refuse(log, "Unable to load the level \"" + level + "\"");
 
     // Only the Windows build's window survives without an X display here.
     std::unique_ptr<QApplication> app;

@@ -1,5 +1,7 @@
 #include "FakePlatform.h"
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "ui/Control.h"
@@ -92,9 +94,13 @@ bool FakePlatform::EndDoc() {
     return true;
 }
 
-bool FakePlatform::Shell(const std::string& commandLine, int windowStyle) {
-    processes.push_back({commandLine, windowStyle});
-    return shellSucceeds;
+bool FakePlatform::Start(const std::vector<std::string>& words, int windowStyle, int slot) {
+    processes.push_back({words, windowStyle, slot});
+    return startSucceeds;
+}
+
+std::vector<platform::EarlyEnd> FakePlatform::EndedAfterStart() {
+    return std::exchange(earlyEnds, {});
 }
 
 bool FakePlatform::AppActivate(const std::string& title) {

@@ -31,8 +31,9 @@ struct ShownInputBox {
 };
 
 struct StartedProcess {
-    std::string commandLine;
+    std::vector<std::string> words;  // the program, then each argument
     int windowStyle;
+    int slot;
 };
 
 struct TypedKeys {
@@ -74,7 +75,9 @@ public:
 
     // ---- records
     std::vector<StartedProcess> processes;
-    bool shellSucceeds = true;
+    bool startSucceeds = true;
+    // What the next EndedAfterStart reports, once.
+    std::vector<platform::EarlyEnd> earlyEnds;
     std::set<std::string> windows{};  // titles of the top-level windows
     std::string activeWindow = "D3 Vantor Server";
     std::vector<std::string> activations;
@@ -111,7 +114,8 @@ public:
     void NewPage() override;
     bool EndDoc() override;
     // platform::Processes
-    bool Shell(const std::string& commandLine, int windowStyle) override;
+    bool Start(const std::vector<std::string>& words, int windowStyle, int slot) override;
+    std::vector<platform::EarlyEnd> EndedAfterStart() override;
     // platform::Console
     bool AppActivate(const std::string& title) override;
     bool IsActive(const std::string& title) override;

@@ -110,8 +110,8 @@ TEST_F(KommandozeileTest, NativeProgramInAnyCaseGetsAbsolutePaths) {
     wine();
     EXPECT_EQ(zeile("fenster.CFG", "{G}/custom/cache"),
               mit("{G}/descent3 -dedicated {G}/fenster.CFG -tempdir {G}/custom/cache -useport 2092"));
-    EXPECT_EQ(zeile("/cfg/a.cfg", "temp\\zwei", ""),
-              mit("{G}/descent3 -dedicated /cfg/a.cfg -tempdir {G}/temp/zwei -useport "));
+    EXPECT_EQ(zeile("/cfg/a.cfg", "temp\\zwei", "2093"),
+              mit("{G}/descent3 -dedicated /cfg/a.cfg -tempdir {G}/temp/zwei -useport 2093"));
 }
 
 TEST_F(KommandozeileTest, WindowsProgramRunsThroughWineWithWindowsPaths) {
@@ -119,7 +119,7 @@ TEST_F(KommandozeileTest, WindowsProgramRunsThroughWineWithWindowsPaths) {
     wine();
     EXPECT_EQ(zeile("fenster.CFG", "/tmp/d3 temp"),
               mit("{B}/wine {G}/Main.EXE -dedicated Z:" + windows(g) +
-                  "\\fenster.CFG -tempdir Z:\\tmp\\d3 temp -useport 2092"));
+                  "\\fenster.CFG -tempdir \"Z:\\tmp\\d3 temp\" -useport 2092"));
 }
 
 // Without a program to run the line still names one, and its start fails
@@ -185,32 +185,49 @@ TEST_F(KommandozeileTest, RefusesAPipeAsTheConfiguration) {
                   g + "/rohr.cfg");
 }
 
-struct SplitCase {
-    const char* line;
-    Words words;
-};
+// A game folder, a configuration and a temporary folder holding blanks,
+// quotes, a leading dash and line breaks: each stays one argument, for the
+// native build and under Wine alike, and no text becomes an option.
+class KommandozeileWoerter : public KommandozeileTest,
+                             public testing::WithParamInterface<bool> {};
 
-class SplitCommandLine : public testing::TestWithParam<SplitCase> {};
+TEST_P(KommandozeileWoerter, EveryPathAndThePortIsOneArgument) {
+    const bool unterWine = GetParam();
+    const std::string spiel = dir / "-Mein \"D3\"\nSpiel";
+    testing_support::makeDirs(spiel);
+    testing_support::writeBytes(spiel + (unterWine ? "/main.exe" : "/Descent3"), "");
+    wine();
+    const std::string cfg = "-tempdir t -useport 1 \"x\"\n.cfg";
+    const std::string temp = "-useport 2 temp\n2";
+    const common::Serverbefehl befehl = common::Kommandozeile(spiel, cfg, temp, "2093");
+    EXPECT_EQ(befehl.einwand, "");
 
-TEST_P(SplitCommandLine, SplitsAtBlanksOnly) {
-    EXPECT_EQ(common::splitCommandLine(GetParam().line), GetParam().words);
+    const std::string z = unterWine ? "Z:" + windows(spiel) + "\\" : spiel + "/";
+    Words erwartet = {"-dedicated", z + cfg, "-tempdir", z + temp, "-useport", "2093"};
+    erwartet.insert(erwartet.begin(), spiel + (unterWine ? "/main.exe" : "/Descent3"));
+    if (unterWine) erwartet.insert(erwartet.begin(), b + "/wine");
+    EXPECT_EQ(befehl.wörter, erwartet);
+
+    // The line a message shows quotes what holds a blank, a quote or a line
+    // break, with its quotes doubled.
+    const std::string q = unterWine ? "\"Z:" + windows(dir / "") : "\"" + (dir / "");
+    const std::string sep = unterWine ? "\\" : "/";
+    EXPECT_EQ(befehl.zeile,
+              (unterWine ? b + "/wine " : "") + "\"" + (dir / "") + "-Mein \"\"D3\"\"\nSpiel" +
+                  (unterWine ? "/main.exe" : "/Descent3") + "\" -dedicated " + q +
+                  "-Mein \"\"D3\"\"\nSpiel" + sep + "-tempdir t -useport 1 \"\"x\"\"\n.cfg\" -tempdir " +
+                  q + "-Mein \"\"D3\"\"\nSpiel" + sep + "-useport 2 temp\n2\" -useport 2093");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, SplitCommandLine,
-    testing::Values(
-        SplitCase{"/g/main -dedicated fenster.CFG -tempdir /g/custom/cache -useport 2092",
-                  {"/g/main", "-dedicated", "fenster.CFG", "-tempdir", "/g/custom/cache",
-                   "-useport", "2092"}},
-        SplitCase{"/g/main -useport ", {"/g/main", "-useport"}},
-        SplitCase{"  a   b  ", {"a", "b"}},
-        SplitCase{"", {}},
-        SplitCase{"   ", {}},
-        SplitCase{"/g/main -dedicated x;touch owned", {"/g/main", "-dedicated", "x;touch", "owned"}},
-        SplitCase{"a \"b c\" $(id) `id` 'd e'|f>g&",
-                  {"a", "\"b", "c\"", "$(id)", "`id`", "'d", "e'|f>g&"}},
-        SplitCase{"/Meine Spiele/main -dedicated a", {"/Meine", "Spiele/main", "-dedicated", "a"}},
-        SplitCase{"a\tb", {"a\tb"}}));
+INSTANTIATE_TEST_SUITE_P(Builds, KommandozeileWoerter, testing::Bool(),
+                         [](const auto& info) { return info.param ? "Wine" : "Nativ"; });
+
+// A port is a whole number from 1 to 65535 in digits alone.
+TEST(PortGueltig, TakesDigitsFrom1To65535Only) {
+    for (const char* port : {"1", "65535", "02092"}) EXPECT_TRUE(common::portGültig(port)) << port;
+    for (const char* port : {"", "0", "65536", "99999999999", "abc", " 2092", "2092 ", "-1", "+1"})
+        EXPECT_FALSE(common::portGültig(port)) << port;
+}
 
 // Records what the console was asked to do.
 class FakeConsole : public platform::Console {

@@ -200,7 +200,7 @@ TEST_P(KommunicatorSchrittfehler, EintragBleibtVorneUndDerGrundStehtImFenster) {
     else
         datei("STPfad.ini", f.stpfad);
     if (!f.servertool) datei("Servertool.ini", {"login", "pw"});
-    fake.shellSucceeds = f.startet;
+    fake.startSucceeds = f.startet;
     datei("pack.cfg", {"level2.cfg", "level3.cfg"});
     Kommunicator& k = öffnen();
     bis(200);
@@ -218,11 +218,12 @@ TEST_P(KommunicatorSchrittfehler, EintragBleibtVorneUndDerGrundStehtImFenster) {
 
     // Mended, the next end starts the same entry and clears the note.
     serverdateien();
-    fake.shellSucceeds = true;
+    fake.startSucceeds = true;
     klicken(k.lvlq);
     bis(15000);
     ASSERT_FALSE(fake.processes.empty());
-    EXPECT_EQ(fake.processes.back().commandLine, kommandozeile("level2.cfg"));
+    EXPECT_EQ(verbunden(fake.processes.back().words), kommandozeile("level2.cfg"));
+    EXPECT_EQ(fake.processes.back().slot, 1);
     EXPECT_EQ(k.Gruppenliste.items(), Strings{"level3.cfg"});
     EXPECT_EQ(k.Hinweis.Caption(), "");
 }
@@ -237,14 +238,25 @@ INSTANTIATE_TEST_SUITE_P(
                                     "/spiel/Descent3 -dedicated /spiel/level2.cfg"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// An entry the game could not load is refused with a message naming its
-// level; nothing starts, and the entry stays first with the pack stopped.
-TEST_F(KommunicatorAutoende, PackSchrittMitZuLangemLevelnamenStartetNichts) {
+// An entry the game could not load, or a port the server could not use, is
+// refused with a message naming it; nothing starts, and the entry stays
+// first with the pack stopped.
+struct Schritteinwand {
+    const char* name;
+    std::string port;    // the third line of Servertool.ini
+    std::string level;   // the entry's MissionName
+    std::string genannt;  // how the message ends
+};
+
+class KommunicatorSchritteinwand : public KommunicatorAutoende,
+                                   public ::testing::WithParamInterface<Schritteinwand> {};
+
+TEST_P(KommunicatorSchritteinwand, StartetNichts) {
+    const Schritteinwand& f = GetParam();
     autotexte({});
-    serverdateien();
-    const std::string level = std::string(28, 'L') + ".mn3";
+    serverdateien(f.port);
     testing_support::writeBytes(gameFolder + "/level2.cfg",
-                                "[server config file]\r\nMissionName=" + level + "\r\n");
+                                "[server config file]\r\nMissionName=" + f.level + "\r\n");
     datei("pack.cfg", {"level2.cfg", "level3.cfg"});
     fake.answerMsgBox(platform::vbOK, "Der Server wird nicht gestartet");
     Kommunicator& k = öffnen();
@@ -253,7 +265,7 @@ TEST_F(KommunicatorAutoende, PackSchrittMitZuLangemLevelnamenStartetNichts) {
     bis(5200);
 
     ASSERT_EQ(fake.msgBoxes.size(), 1u);
-    EXPECT_TRUE(fake.msgBoxes[0].text.ends_with(":\n" + level)) << fake.msgBoxes[0].text;
+    EXPECT_TRUE(fake.msgBoxes[0].text.ends_with(f.genannt)) << fake.msgBoxes[0].text;
     EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
     EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
     EXPECT_TRUE(fake.processes.empty());
@@ -261,6 +273,15 @@ TEST_F(KommunicatorAutoende, PackSchrittMitZuLangemLevelnamenStartetNichts) {
     EXPECT_EQ(k.Hinweis.Caption(), "Levelpack angehalten: level2.cfg wurde nicht gestartet.");
     EXPECT_FALSE(loop.isRunning(k.Timer2));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    , KommunicatorSchritteinwand,
+    ::testing::Values(
+        Schritteinwand{"ZuLangerLevelname", "2092", std::string(28, 'L') + ".mn3",
+                       ":\n" + std::string(28, 'L') + ".mn3"},
+        Schritteinwand{"PortKeineZahl", "abc", "ok.mn3",
+                       "Der Port \"abc\" ist keine ganze Zahl von 1 bis 65535."}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The next entry's console port held by a running server (here a server 2
 // on the pack's port): nothing starts, the entry stays first and the pack

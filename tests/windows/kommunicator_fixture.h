@@ -11,6 +11,13 @@
 #include "console/Kommunicator.h"
 #include "launcher/Vantor.h"
 
+// A start's words joined by blanks: the test folders hold none.
+inline std::string verbunden(const std::vector<std::string>& wörter) {
+    std::string zeile;
+    for (const std::string& wort : wörter) zeile += (zeile.empty() ? "" : " ") + wort;
+    return zeile;
+}
+
 class KommunicatorTest : public WindowTest {
 public:
     // Stands between the window and the fake's processes and console, and
@@ -20,10 +27,11 @@ public:
         void notiere(const std::string& was) {
             ereignisse.push_back(std::to_string(loop.now()) + " " + was);
         }
-        bool Shell(const std::string& zeile, int stil) override {
-            notiere("gestartet " + zeile + " Stil " + std::to_string(stil));
-            return fake.Shell(zeile, stil);
+        bool Start(const std::vector<std::string>& wörter, int stil, int platz) override {
+            notiere("gestartet " + verbunden(wörter) + " Stil " + std::to_string(stil));
+            return fake.Start(wörter, stil, platz);
         }
+        std::vector<platform::EarlyEnd> EndedAfterStart() override { return fake.EndedAfterStart(); }
         bool AppActivate(const std::string& titel) override {
             notiere("aktiviert " + titel);
             // A window manager that takes the request but leaves the window

@@ -40,10 +40,15 @@ protected:
             z.push_back(i < gruppe.size() ? common::textItem(gruppe[i]) : "");
         schreibe("STS.ini", z);
     }
-    std::string zeile(int server, const std::string& config) {
+    common::Serverbefehl befehl(int server, const std::string& config) {
         return Vantor::Startzeile(server, gameFolder, config, gameRoot / "D3Temp",
-                                  server == 1 ? "2092" : "2093")
-            .zeile;
+                                  server == 1 ? "2092" : "2093");
+    }
+    std::string zeile(int server, const std::string& config) { return befehl(server, config).zeile; }
+    // Started for that server's slot, with the words of its start.
+    void erwarteStart(const fakes::StartedProcess& p, int server, const std::string& config) {
+        EXPECT_EQ(p.words, befehl(server, config).wörter);
+        EXPECT_EQ(p.slot, server);
     }
     Vantor& geladen() {
         Vantor& v = lade();
@@ -241,7 +246,7 @@ TEST_F(AngelegteTest, HoardIsAskedWhenTheFileSaysSoWhateverTheGameType) {
     EXPECT_TRUE(v.Hortsetzten.Enabled());
     erwarteOffen(v, v.ASfra, false);
     ASSERT_EQ(fake.processes.size(), 1u);
-    EXPECT_EQ(fake.processes[0].commandLine, zeile(1, hoard));
+    erwarteStart(fake.processes[0], 1, hoard);
     EXPECT_EQ(fake.processes[0].windowStyle, platform::vbNormalFocus);
 
     v.Hortsetzten.Enabled = false;
@@ -251,7 +256,7 @@ TEST_F(AngelegteTest, HoardIsAskedWhenTheFileSaysSoWhateverTheGameType) {
     v.AS2.userClick();
     EXPECT_FALSE(v.Hortsetzten.Enabled());
     EXPECT_EQ(fake.inputBoxes.size(), 1u);
-    EXPECT_EQ(fake.processes.back().commandLine, zeile(2, anarchy));
+    erwarteStart(fake.processes.back(), 2, anarchy);
 }
 
 // A saved server whose console port a running server holds starts nothing.
@@ -294,7 +299,7 @@ TEST_F(AngelegteTest, WhatCannotBeReadWrittenOrStartedIsReported) {
     for (const fakes::ShownMsgBox& m : fake.msgBoxes) EXPECT_EQ(m.flags, platform::vbCritical);
     erwarteOffen(v, v.ASfra, true);
 
-    fake.shellSucceeds = false;
+    fake.startSucceeds = false;
     v.ServerConfig1 = h;
     v.ASAbbrechen.userClick();
     v.Server1.userClick();
@@ -302,6 +307,22 @@ TEST_F(AngelegteTest, WhatCannotBeReadWrittenOrStartedIsReported) {
     fake.answerMsgBox(platform::vbOK, "Der Server konnte nicht gestartet werden:\n" + zeile(1, h));
     v.AS1.userClick();
     EXPECT_FALSE(v.Hortsetzten.Enabled());
+}
+
+// A level pack whose start is refused writes no queue and opens no
+// communicator: nothing would seem to run.
+TEST_F(AngelegteTest, RefusedLevelPackLeavesNoQueue) {
+    sts({cfg("a.CFG"), cfg("b.CFG")});
+    Vantor& v = geladen();
+    v.Hilfezeigen.Value = 1;
+    v.port.Text = "0";
+    v.Server6.userClick();
+    fake.answerMsgBox(platform::vbOK, "Der Port \"0\" ist keine ganze Zahl von 1 bis 65535.");
+    v.AS1.userClick();
+    EXPECT_FALSE(testing_support::fileExists(prog("pack.cfg")));
+    EXPECT_EQ(program->find<Kommunicator>(), nullptr);
+    EXPECT_TRUE(fake.processes.empty());
+    erwarteOffen(v, v.ASfra, true);
 }
 
 TEST_F(AngelegteTest, LevelPackOfThreeQueuesTwoAndOpensTheCommunicator) {
@@ -319,7 +340,7 @@ TEST_F(AngelegteTest, LevelPackOfThreeQueuesTwoAndOpensTheCommunicator) {
     EXPECT_EQ(v.Fensterwert, 1);
     EXPECT_TRUE(fake.inputBoxes.empty());
     ASSERT_EQ(fake.processes.size(), 1u);
-    EXPECT_EQ(fake.processes[0].commandLine, zeile(1, a));
+    erwarteStart(fake.processes[0], 1, a);
     erwarteOffen(v, v.ASfra, false);
 
     // A queue waiting disables server 2 for the saved slots 2 to 5.
@@ -343,7 +364,7 @@ TEST_F(AngelegteTest, LevelPackOfOneLeavesTheQueueEmptyAndServer2LeavesItAlone) 
     v.AS2_Click();  // the frame decides by its text: the pack's first entry as server 2
     EXPECT_EQ(bytes("pack.cfg"), "alt\r\n");
     ASSERT_EQ(fake.processes.size(), 1u);
-    EXPECT_EQ(fake.processes[0].commandLine, zeile(2, a));
+    erwarteStart(fake.processes[0], 2, a);
 
     v.Server6.userClick();
     v.AS1.userClick();

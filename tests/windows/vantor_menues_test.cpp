@@ -52,7 +52,7 @@ TEST_F(MenuesTest, WhatWorksWhileAnOverlayPanelIsOpen) {
     program->find<Kommunicator>()->Sendentext.Text = "bleibt";
     klick(v->Ka);
     EXPECT_EQ(program->find<Kommunicator>()->Sendentext.Text(), "bleibt");
-    fake.shellSucceeds = false;
+    fake.startSucceeds = false;
     fake.answerMsgBox(platform::vbOK, "konnte nicht gestartet werden:\n" + prog("STAT.EXE"));
     loop.dispatch([&] { v->Statik_Click(); });
     EXPECT_THROW(klick(v->endm1d), ui::ProgramEnded);

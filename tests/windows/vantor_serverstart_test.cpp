@@ -39,11 +39,10 @@ protected:
         else
             v.Server2start.userClick();
     }
-    std::string zeile(const std::string& config, const std::string& tempdir,
-                      const std::string& port) {
+    std::vector<std::string> wörter(const std::string& config, const std::string& tempdir,
+                                    const std::string& port) {
         const std::string cfg = config[0] == '/' ? config : gameFolder + "/" + config;
-        return gameFolder + "/Descent3 -dedicated " + cfg + " -tempdir " + tempdir +
-               " -useport " + port;
+        return {gameFolder + "/Descent3", "-dedicated", cfg, "-tempdir", tempdir, "-useport", port};
     }
     std::string tempordner2;
 };
@@ -54,9 +53,9 @@ TEST_F(ServerstartTest, Server1RunsTheNativeLineWithItsCacheFolderAndClosesTheFr
     Vantor& v = offen();
     starte(v, 1);
     ASSERT_EQ(fake.processes.size(), 1u);
-    EXPECT_EQ(fake.processes[0].commandLine,
-              zeile("fenster.CFG", gameFolder + "/custom/cache", "2092"));
+    EXPECT_EQ(fake.processes[0].words, wörter("fenster.CFG", gameFolder + "/custom/cache", "2092"));
     EXPECT_EQ(fake.processes[0].windowStyle, 1);
+    EXPECT_EQ(fake.processes[0].slot, 1);
     EXPECT_FALSE(v.Startserver.Visible());
     EXPECT_TRUE(v.Hauptprog.Enabled());
     EXPECT_TRUE(v.M1.Enabled());
@@ -67,12 +66,12 @@ TEST_F(ServerstartTest, Server1RunsTheNativeLineWithItsCacheFolderAndClosesTheFr
     EXPECT_TRUE(fake.inputBoxes.empty());
 }
 
-TEST_F(ServerstartTest, Server2RunsTheNativeLineWithItsTempFolderEvenWithAnEmptyPort) {
+TEST_F(ServerstartTest, Server2RunsTheNativeLineWithItsTempFolderAndPort) {
     Vantor& v = offen();
-    v.port2.Text = "";
     starte(v, 2);
     ASSERT_EQ(fake.processes.size(), 1u);
-    EXPECT_EQ(fake.processes[0].commandLine, zeile("fenster.CFG", tempordner2, ""));
+    EXPECT_EQ(fake.processes[0].words, wörter("fenster.CFG", tempordner2, "2093"));
+    EXPECT_EQ(fake.processes[0].slot, 2);
 }
 
 TEST_F(ServerstartTest, NamedConfigurationGoesOnTheLineUnchangedAndWritesNothing) {
@@ -84,7 +83,7 @@ TEST_F(ServerstartTest, NamedConfigurationGoesOnTheLineUnchangedAndWritesNothing
     v.SStart_Click();
     starte(v, 1);
     ASSERT_EQ(fake.processes.size(), 1u);
-    EXPECT_EQ(fake.processes[0].commandLine, zeile(config, gameFolder + "/custom/cache", "2092"));
+    EXPECT_EQ(fake.processes[0].words, wörter(config, gameFolder + "/custom/cache", "2092"));
     EXPECT_EQ(testing_support::readBytes(game("fenster.CFG")), "alt\r\n");
 }
 
@@ -120,12 +119,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, ServerstartStil,
 
 TEST_F(ServerstartTest, ProgramThatCannotStartIsNamedInAMessage) {
     Vantor& v = offen();
-    fake.shellSucceeds = false;
+    fake.startSucceeds = false;
     fake.answerMsgBox(platform::vbOK, "konnte nicht gestartet werden");
     starte(v, 1);
     ASSERT_EQ(fake.msgBoxes.size(), 1u);
-    EXPECT_EQ(fake.msgBoxes[0].text, "Der Server konnte nicht gestartet werden:\n" +
-                                         zeile("fenster.CFG", gameFolder + "/custom/cache", "2092"));
+    EXPECT_EQ(fake.msgBoxes[0].text, "Der Server konnte nicht gestartet werden:\n" + gameFolder +
+                                         "/Descent3 -dedicated " + gameFolder +
+                                         "/fenster.CFG -tempdir " + gameFolder +
+                                         "/custom/cache -useport 2092");
     EXPECT_EQ(fake.msgBoxes[0].flags, 16);
     EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
     EXPECT_FALSE(v.Startserver.Visible());
@@ -226,7 +227,7 @@ TEST_P(Hortspiel, AsksUntilTheCountFitsAndTypesItFifteenSecondsLater) {
     }
     // The question does not stop the start: it goes on with fenster.CFG.
     ASSERT_EQ(fake.processes.size(), 1u);
-    EXPECT_NE(fake.processes[0].commandLine.find("/fenster.CFG "), std::string::npos);
+    EXPECT_EQ(fake.processes[0].words.at(2), game("fenster.CFG"));
     EXPECT_EQ(v.Hortmodus, 1);
 
     loop.advance(14999);
@@ -337,7 +338,7 @@ TEST_F(ServerstartTest, ServerThatDidNotStartGetsNoOrbCount) {
     Vantor& v = offen();
     v.Spieletyp.Text = "Hoard";
     fake.windows.insert("Descent 3");  // another server's window
-    fake.shellSucceeds = false;
+    fake.startSucceeds = false;
     fake.answerInputBox("5");
     fake.answerMsgBox(platform::vbOK, "konnte nicht gestartet werden");
     starte(v, 1);
@@ -468,3 +469,98 @@ INSTANTIATE_TEST_SUITE_P(
                  kKopf + "AllowRemoteConsole=1\r\nRemoteConsolePort=2101\r\nScriptname=Hoard\r\n",
                  2092, "{cache}", ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Values the server could not use are refused before anything of the start
+// happens: no question, no countdown, no fenster.CFG, no process; the frame
+// stays open and a critical message names the value.
+struct Wertfall {
+    const char* name;
+    int server;
+    const char* port;        // server 1's
+    const char* port2;       // server 2's
+    bool ohneTempordner2;    // server 2's folder left empty
+    const char* konfiguration;  // lines of a named configuration, "" for the last settings
+    const char* meldung;     // {C}: the configuration's path
+};
+
+class ServerstartWerte : public ServerstartTest, public ::testing::WithParamInterface<Wertfall> {};
+
+TEST_P(ServerstartWerte, RefusesBeforeAnythingIsWrittenAskedOrStarted) {
+    const Wertfall& f = GetParam();
+    testing_support::writeBytes(game("fenster.CFG"), "alt\r\n");
+    const std::string config = gameRoot / "Mein Server.CFG";
+    Vantor& v = lade();
+    v.Tempordners2.Text = f.ohneTempordner2 ? std::string() : tempordner2;
+    v.port.Text = f.port;
+    v.port2.Text = f.port2;
+    v.Spieletyp.Text = "Hoard";
+    v.VSAutoend.Value = 1;
+    if (*f.konfiguration) {
+        testing_support::writeBytes(config, std::string("[server config file]\r\nScriptname=Hoard\r\n") +
+                                                f.konfiguration);
+        v.Configname.Text = config;
+    }
+    v.SStart_Click();
+    std::string meldung = f.meldung;
+    if (const auto at = meldung.find("{C}"); at != std::string::npos) meldung.replace(at, 3, config);
+    fake.answerMsgBox(platform::vbOK, "Der Server wird nicht gestartet");
+    starte(v, f.server);
+
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].text, meldung);
+    EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
+    EXPECT_EQ(fake.msgBoxes[0].title, "Talvir");
+    EXPECT_TRUE(fake.processes.empty());
+    EXPECT_TRUE(fake.inputBoxes.empty());
+    EXPECT_EQ(program->find<Counterfenster>(), nullptr);
+    EXPECT_TRUE(v.Startserver.Visible());
+    EXPECT_FALSE(v.Hauptprog.Enabled());
+    EXPECT_FALSE(v.Hortsetzten.Enabled());
+    EXPECT_EQ(testing_support::readBytes(game("fenster.CFG")), "alt\r\n");
+}
+
+#define VERWEIGERT "Der Server wird nicht gestartet: "
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ServerstartWerte,
+    ::testing::Values(
+        Wertfall{"Server1PortText", 1, "abc", "2093", false, "",
+                 VERWEIGERT "Der Port \"abc\" ist keine ganze Zahl von 1 bis 65535."},
+        Wertfall{"Server1PortMitOption", 1, "2092 -tempdir evil", "2093", false, "",
+                 VERWEIGERT "Der Port \"2092 -tempdir evil\" ist keine ganze Zahl von 1 bis 65535."},
+        Wertfall{"Server2Port65536", 2, "2092", "65536", false, "",
+                 VERWEIGERT "Der Port \"65536\" ist keine ganze Zahl von 1 bis 65535."},
+        Wertfall{"Server2PortLeer", 2, "2092", "", false, "", VERWEIGERT "Es ist kein Port angegeben."},
+        Wertfall{"Server2OhneTempOrdner", 2, "2092", "2093", true, "",
+                 VERWEIGERT "Es ist kein Temp Ordner angegeben (Voreinstellungen, \"Temp Ordner für "
+                            "Server 2\")."},
+        // The key in any case, the value up to ";", as the game reads it.
+        Wertfall{"KonsolenportDerKonfiguration", 1, "2092", "2093", false,
+                 "AllowRemoteConsole=1\r\nremoteconsoleport=0;2093\r\n",
+                 VERWEIGERT "Der Konsolenport \"0\" (RemoteConsolePort) der Konfiguration ist keine "
+                            "ganze Zahl von 1 bis 65535:\n{C}"}),
+    [](const auto& info) { return std::string(info.param.name); });
+#undef VERWEIGERT
+
+// ---------------------------------------------------------------- early end
+
+// Each server that ended right after its start is reported once, with the
+// last lines of its log, in a critical message; the orb count of a start
+// under way stays.
+TEST_F(ServerstartTest, EarlyEndIsReportedWithTheLastLinesOfTheLog) {
+    Vantor& v = lade();
+    v.Antwort = "7";
+    fake.earlyEnds = {{1, "/p/Server1.log", true, {"Lade Level", "Error: Level fehlt.mn3"}},
+                      {2, "/p/Server2.log", false, {}}};
+    fake.answerMsgBox(platform::vbOK, "Server 1 hat sich gleich nach dem Start beendet. Die letzten "
+                                      "Zeilen seines Protokolls (/p/Server1.log):\nLade Level\n"
+                                      "Error: Level fehlt.mn3");
+    fake.answerMsgBox(platform::vbOK, "Server 2 hat sich gleich nach dem Start beendet. Sein "
+                                      "Protokoll /p/Server2.log konnte nicht angelegt werden.");
+    loop.advance(1000);
+    ASSERT_EQ(fake.msgBoxes.size(), 2u);
+    EXPECT_EQ(fake.msgBoxes[1].flags, platform::vbCritical);
+    EXPECT_EQ(fake.msgBoxes[1].title, "Talvir");
+    EXPECT_EQ(v.Antwort, "7");
+    loop.advance(5000);
+    EXPECT_EQ(fake.msgBoxes.size(), 2u);
+}
