@@ -15,11 +15,6 @@ namespace {
 constexpr std::size_t kArgumentGrenze = 100;
 constexpr std::size_t kLevelnameGrenze = 32;
 
-std::string absolut(const std::string& spielordner, const std::string& pfadangabe) {
-    if (!pfadangabe.empty() && pfadangabe[0] == kPathSep) return pfadangabe;
-    return pfad(spielordner, pfadangabe);
-}
-
 // Z: is Wine's drive for the whole file system.
 std::string windowsForm(const std::string& pfadangabe) {
     std::string form = "Z:";
@@ -57,6 +52,11 @@ std::string_view spielwert(std::string_view wert) {
 bool istServerprogramm(std::string_view dateiname) {
     return gleichOhneGross(dateiname, kNativProgramm) ||
            gleichOhneGross(dateiname, kWindowsProgramm);
+}
+
+std::string imSpielordner(const std::string& spielordner, const std::string& pfadangabe) {
+    if (!pfadangabe.empty() && pfadangabe[0] == kPathSep) return pfadangabe;
+    return pfad(spielordner, pfadangabe);
 }
 
 std::string tempordnerServer1(const std::string& spielordner) {
@@ -106,6 +106,10 @@ std::optional<Spielkonfiguration> leseSpielkonfiguration(const std::string& date
                 gelesen.levelname = wert;
             else if (gleichOhneGross(schlüssel, "RemoteConsolePort"))
                 gelesen.konsolenport = wert;
+            else if (gleichOhneGross(schlüssel, "AllowRemoteConsole"))
+                gelesen.konsoleErlaubt = wert == "1";
+            else if (gleichOhneGross(schlüssel, "ConsolePassword"))
+                gelesen.konsolenpasswort = wert;
         }
         start = ende + 1;
     }
@@ -139,8 +143,8 @@ std::string werteEinwand(const std::string& tempdir, const std::string& port) {
 Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& configName,
                            const std::string& tempdir, const std::string& port) {
     Serverbefehl befehl;
-    const std::string configDatei = absolut(spielordner, configName);
-    const std::string tempOrdner = absolut(spielordner, tempdir);
+    const std::string configDatei = imSpielordner(spielordner, configName);
+    const std::string tempOrdner = imSpielordner(spielordner, tempdir);
     bool wine = false;
     if (auto nativ = eintragImOrdner(spielordner, kNativProgramm)) {
         befehl.wörter = {pfad(spielordner, *nativ), "-dedicated", configDatei, "-tempdir",

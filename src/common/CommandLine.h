@@ -42,6 +42,8 @@ struct Serverbefehl {
 struct Spielkonfiguration {
     std::optional<std::string> levelname;
     std::string konsolenport = "2092";  // the game's default
+    bool konsoleErlaubt = false;        // AllowRemoteConsole=1
+    std::string konsolenpasswort;       // ConsolePassword, bytes of the file
 };
 // Nullopt when the file cannot be read.
 std::optional<Spielkonfiguration> leseSpielkonfiguration(const std::string& datei);
@@ -71,6 +73,10 @@ std::string werteEinwand(const std::string& tempdir, const std::string& port);
 // configuration is read for that when it can be.
 Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& configName,
                            const std::string& tempdir, const std::string& port);
+
+// A path as a start hands it to the game: a relative one lies in the game
+// folder.
+std::string imSpielordner(const std::string& spielordner, const std::string& pfadangabe);
 
 // Server 1's temporary folder: the game folder's custom/cache, in any case.
 std::string tempordnerServer1(const std::string& spielordner);

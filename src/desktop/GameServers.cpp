@@ -13,7 +13,6 @@
 #include <set>
 
 #include "common/CommandLine.h"
-#include "common/Items.h"
 #include "common/Paths.h"
 #include "desktop/LinuxProcesses.h"
 
@@ -229,29 +228,12 @@ bool anyOpenFile(pid_t pid, const std::function<bool(const std::string&)>& visit
 }
 
 std::optional<ConsoleSettings> consoleSettingsOf(const std::string& path) {
-    // Through the tool's reader: a pipe or a device named as the
-    // configuration must not block the window.
-    const std::optional<std::string> bytes = common::readFileBytes(path);
-    if (!bytes) return std::nullopt;
+    const std::optional<common::Spielkonfiguration> read = common::leseSpielkonfiguration(path);
+    if (!read) return std::nullopt;
     ConsoleSettings settings;
-    for (const std::string& line : common::splitLines(*bytes)) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string key = lower(line.substr(0, eq));
-        const std::string value(common::spielwert(std::string_view(line).substr(eq + 1)));
-        if (key == "allowremoteconsole") {
-            settings.allowed = value == "1";
-        } else if (key == "consolepassword") {
-            settings.password = value;
-        } else if (key == "remoteconsoleport") {
-            const bool digits = !value.empty() && value.size() <= 5 &&
-                                std::all_of(value.begin(), value.end(), [](char c) {
-                                    return std::isdigit(static_cast<unsigned char>(c));
-                                });
-            const int port = digits ? std::stoi(value) : 0;
-            settings.port = port >= 1 && port <= 65535 ? port : 0;
-        }
-    }
+    settings.port = common::portGültig(read->konsolenport) ? std::stoi(read->konsolenport) : 0;
+    settings.allowed = read->konsoleErlaubt;
+    settings.password = read->konsolenpasswort;
     return settings;
 }
 
