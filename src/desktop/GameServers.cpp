@@ -14,8 +14,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <set>
 
 #include "common/CommandLine.h"
@@ -249,6 +251,26 @@ std::vector<GameServer> scanServers() {
     return servers;
 }
 
+// The game servers' process ids from a scan at most 100 ms old. The status
+// poll asks for both servers' folders in one tick: one pass over every
+// process's command line serves both. A server that started since is seen
+// by the next poll; the id of one that ended holds nothing any more.
+std::vector<pid_t> recentServerPids() {
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kFresh = std::chrono::milliseconds(100);
+    static std::mutex mutex;
+    static std::optional<Clock::time_point> scanned;
+    static std::vector<pid_t> pids;
+    const std::lock_guard<std::mutex> lock(mutex);
+    const auto now = Clock::now();
+    if (!scanned || now - *scanned > kFresh) {
+        pids.clear();
+        for (const GameServer& server : scanServers()) pids.push_back(server.pid);
+        scanned = now;
+    }
+    return pids;
+}
+
 void readConsole(GameServer& server) {
     if (server.config.empty()) return;
     if (auto settings = consoleSettingsOf(server.config)) server.console = *settings;
@@ -375,8 +397,8 @@ bool folderInUse(const std::string& folder) {
     const std::string canonical = canonicalFolder(folder);
     if (canonical.empty()) return false;
     if (runningLockHolder(canonical + "/.lock") != 0) return true;
-    for (const GameServer& server : scanServers())
-        if (holdsCanonical(server.pid, canonical)) return true;
+    for (const pid_t pid : recentServerPids())
+        if (holdsCanonical(pid, canonical)) return true;
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "launcher/Counterfenster.h"
 
 #include "common/Numbers.h"
+#include "launcher/Vantor.h"
 #include "ui/Assets.h"
 
 namespace {
@@ -68,13 +69,22 @@ Counterfenster::Counterfenster(ui::Program& program) : ui::Form(program, "Counte
 void Counterfenster::Form_Load() { Show(); }
 
 void Counterfenster::Timer4_Timer() {
+    // A Hoard orb count the user gave goes to its server 15 s after the
+    // start, when the server has had time to open its console; typed at 8 s
+    // it would most likely reach no one. The count holds at "1" until it
+    // went out, so the end comes right after it.
+    Vantor* vantor = program().find<Vantor>();
+    if (Counter.Caption() == "1" && vantor && vantor->Hortsetzten.Enabled()) return;
     // The number printer puts a blank in the sign place: its second
     // character is the digit.
     Counter.Caption = common::Str(common::Val(Counter.Caption()) - 1).substr(1, 1);
     if (Counter.Caption() == "0") {
         program().unload(*this);
-        // Saves nothing: the settings of the last regular exit and a level
-        // pack's queue stay for the next run.
+        // The first page's values are kept for the next start, as every
+        // other end keeps them; a level pack's queue stays for the next run.
+        // A Letztes.ini that cannot be written has said so; the tool still
+        // ends, as the user asked.
+        if (vantor) vantor->LetztesSpeichern();
         program().End();
     }
 }

@@ -1,6 +1,8 @@
 // The countdown after a server start with "D3VS Tool nach Serverstart
-// beenden": eight seconds, then the whole tool ends unless the user cancels.
-// The caption of Counter is the count itself; nothing else keeps it.
+// beenden": eight seconds, then the whole tool ends unless the user cancels;
+// a Hoard orb count still to be typed is waited for. The end keeps the first
+// page's values. The caption of Counter is the count itself; nothing else
+// keeps it.
 #pragma once
 
 #include "ui/Form.h"

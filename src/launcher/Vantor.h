@@ -422,9 +422,10 @@ public:
     // Puts server 1 or 2 into the running or the stopped state: arrow timer,
     // arrow, state label, start-frame button, saved-server button.
     void Serveranzeige(int server, bool läuft);
-    // Server 1's state from its cache's file count: more than one file
-    // running, exactly one stopped, none leaves it as it is.
-    void Server1Anzeige(int dateien);
+    // Whether server 1 or 2 runs: a running process holds the temporary
+    // folder its listing watches (a file there open or mapped, or a .lock
+    // naming it). Module files a server left behind do not count.
+    bool ServerLäuft(int server);
     // One step of a running arrow.
     void Pfeilschritt(ui::Label& pfeil);
 

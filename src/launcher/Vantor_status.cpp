@@ -1,6 +1,8 @@
 // The main window's server status and cache clearing. The tool keeps no link
-// to the servers it starts: a server counts as running while its temporary
-// folder holds files (server 1 always keeps one there, so it needs two).
+// to the servers it starts: a server counts as running while a running
+// process holds its temporary folder. Counting the files there is no
+// measure: the game leaves its module files behind when it ends, crashes or
+// is killed.
 #include <filesystem>
 #include <system_error>
 
@@ -19,14 +21,13 @@ constexpr int kPfeilLänge = 19;
 const char* const kCacheFehler = "Der Cach ist leer oder ein Server läuft noch!";
 const char* const kCacheGeleert = "Der Cach wurde geleert !";
 
-// Re-reads a folder's listing. A folder that vanished lists no file.
-int neuGezählt(ui::FileListBox& liste) {
+// Re-reads a folder's listing, which "Cache leeren" works on. A folder that
+// vanished lists no file.
+void neuGelesen(ui::FileListBox& liste) {
     try {
         liste.Refresh();
     } catch (const ui::RuntimeError&) {
-        return 0;
     }
-    return liste.ListCount();
 }
 
 // Deletes one temporary file. A file that a running process holds open is
@@ -64,24 +65,24 @@ void Vantor::Serveranzeige(int server, bool läuft) {
     (server == 1 ? AS1 : AS2).Enabled = !läuft;
 }
 
-void Vantor::Server1Anzeige(int dateien) {
-    if (dateien > 1)
-        Serveranzeige(1, true);
-    else if (dateien == 1)
-        Serveranzeige(1, false);
+bool Vantor::ServerLäuft(int server) {
+    // The folder the listing watches: server 1's cache in the game folder,
+    // server 2's folder as the presets checked it. None set, none running.
+    const std::string& ordner = (server == 1 ? Cachtest : Cachtest2).Path();
+    return !ordner.empty() && program().platform.system.FolderInUse(ordner);
 }
 
 void Vantor::Timer2_Timer() {
-    const int cache1 = neuGezählt(Cachtest);
-    const int cache2 = neuGezählt(Cachtest2);
-    Server1Anzeige(cache1);
+    neuGelesen(Cachtest);
+    neuGelesen(Cachtest2);
+    Serveranzeige(1, ServerLäuft(1));
 
     // A level pack runs as server 1 and ends whatever runs there; no second
     // server is started beside it from the saved-server frame.
     const bool pack = ASservertext.Text() == einstellungen::kLevelPack;
     if (pack) AS2.Enabled = false;
     if (Server2Beobachtet()) {
-        Serveranzeige(2, cache2 >= 1);
+        Serveranzeige(2, ServerLäuft(2));
         if (pack) AS2.Enabled = false;
     }
     // Last: the status behind the message is already the new one.
@@ -99,7 +100,8 @@ void Vantor::Timer1_Timer() { Pfeilschritt(Pfeil); }
 void Vantor::Timer3_Timer() { Pfeilschritt(Pfeil2); }
 
 // Works on the listing of the last poll; files named "empty..." belong to
-// the game and stay.
+// the game and stay. The indicator then shows, as the poll does, whether a
+// process still holds the folder: the files left say nothing about that.
 void Vantor::Cachl_Click() {
     platform::Platform& p = program().platform;
     // The listed name is joined as it stands: a backslash in a file name is
@@ -113,7 +115,7 @@ void Vantor::Cachl_Click() {
             return;
         }
     }
-    Server1Anzeige(Cachtest.ListCount());
+    Serveranzeige(1, ServerLäuft(1));
     Antwort = std::to_string(common::Meldung(p.dialogs, kCacheGeleert, platform::vbInformation));
 }
 
@@ -141,6 +143,6 @@ void Vantor::Cache2_Click() {
     for (const std::string& datei : dateien)
         if (!löscheTempdatei(p.system, datei)) return fehler();
 
-    Serveranzeige(2, Cachtest2.ListCount() >= 1);
+    Serveranzeige(2, ServerLäuft(2));
     Antwort = std::to_string(common::Meldung(p.dialogs, kCacheGeleert, platform::vbInformation));
 }

@@ -1,6 +1,7 @@
 // The countdown window: eight ticks of a second from "8" to "0", then the
-// tool ends without saving; either cancel control stops it for good. A
-// server start with "D3VS Tool nach Serverstart beenden" opens it.
+// tool ends, keeping the first page's values and, after a Hoard start, once
+// the orb count went out; either cancel control stops it for good. A server
+// start with "D3VS Tool nach Serverstart beenden" opens it.
 #include <gtest/gtest.h>
 
 #include "console/Kommunicator.h"
@@ -58,17 +59,20 @@ TEST_F(CounterTest, CountsDownOncePerSecondAndEndsTheToolAtEightSeconds) {
     EXPECT_EQ(zähler(), nullptr);  // closed before the end
 }
 
-// An automatic end saves nothing: the last regular exit's values and a level
-// pack's queue are there for the next run.
-TEST_F(CounterTest, EndSavesNothing) {
-    const Zeilen letztes{"0", "1", "8", "0", "0", "8", "1", "50", "Alt.mn3", "CTF", "Alt", "Hallo"};
-    schreibe("Letztes.ini", letztes);
+// An automatic end keeps the first page as the user left it, as the menu's
+// end does; a level pack's queue stays for the next run.
+TEST_F(CounterTest, EndWritesTheFirstPageAndKeepsTheQueue) {
+    schreibe("Letztes.ini",
+             {"0", "1", "8", "0", "0", "8", "1", "50", "Alt.mn3", "CTF", "Alt", "Hallo"});
     Vantor& v = mitAutoende();
     v.Spieler.Text = "16";
+    v.Levelname.Text = "Neu, mit Komma.mn3";
+    v.Spielname.Text = "Mein Spiel";
     schreibe("pack.cfg", {"Level2.CFG", "Level3.CFG"});
     starte(v);
     EXPECT_TRUE(bis(8000));
-    EXPECT_EQ(bytes("Letztes.ini"), crlf(letztes));
+    EXPECT_EQ(bytes("Letztes.ini"), crlf({"0", "1", "16", "0", "0", "8", "1", "50",
+                                          "\"Neu, mit Komma.mn3\"", "CTF", "Mein Spiel", "Hallo"}));
     EXPECT_EQ(bytes("pack.cfg"), crlf({"Level2.CFG", "Level3.CFG"}));
 }
 
@@ -159,15 +163,47 @@ TEST_F(CounterTest, StartAfterACancelCountsFromEightAgain) {
     EXPECT_TRUE(bis(13000));
 }
 
-// The tool is gone after 8 s, before the Hoard orb count's 15 s are up: the
-// count is never typed.
-TEST_F(CounterTest, HoardCountIsNeverTypedWhenTheToolEndsFirst) {
+// The Hoard orb count goes to the server 15 s after the start, when it has
+// had time to open its console; the countdown holds at "1" until then and
+// ends the tool right after the count went out. With no server console to
+// take it, the tool still ends.
+class CounterHoard : public CounterTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CounterHoard, EndsOnlyOnceTheOrbCountWentOut) {
+    const bool konsole = GetParam();
+    Vantor& v = mitAutoende();
+    v.Spieletyp.Text = "Hoard";
+    v.Spieler.Text = "12";
+    if (konsole) fake.windows.insert("Descent 3");
+    fake.answerInputBox("7");
+    starte(v);
+    ASSERT_TRUE(loop.isRunning(v.Hortsetzten));
+    ASSERT_FALSE(bis(7000));
+    EXPECT_EQ(zähler()->Counter.Caption(), "1");
+    ASSERT_FALSE(bis(14999));
+    EXPECT_EQ(zähler()->Counter.Caption(), "1");
+    EXPECT_TRUE(fake.keys.empty());
+    EXPECT_TRUE(bis(15000));
+    EXPECT_EQ(fake.keys.size(), konsole ? 1u : 0u);
+    if (konsole) EXPECT_EQ(fake.keys[0].text, "$mincount 7\r");
+    EXPECT_TRUE(bytes("Letztes.ini").starts_with(crlf({"0", "1", "12", "0", "0", "8"})));
+}
+
+INSTANTIATE_TEST_SUITE_P(Konsole, CounterHoard, ::testing::Bool());
+
+// Cancelling while the countdown holds keeps the tool, which still types the
+// count.
+TEST_F(CounterTest, HoldingCountdownCanBeCancelledAndTheCountStillGoesOut) {
     Vantor& v = mitAutoende();
     v.Spieletyp.Text = "Hoard";
     fake.windows.insert("Descent 3");
-    fake.answerInputBox("4");
+    fake.answerInputBox("5");
     starte(v);
-    ASSERT_TRUE(loop.isRunning(v.Hortsetzten));
-    EXPECT_TRUE(bis(8000));
-    EXPECT_TRUE(fake.keys.empty());
+    ASSERT_FALSE(bis(10000));
+    ASSERT_NE(zähler(), nullptr);
+    EXPECT_EQ(zähler()->Counter.Caption(), "1");
+    loop.dispatch([&] { zähler()->Countabbrechen.userClick(); });
+    EXPECT_FALSE(bis(60000));
+    ASSERT_EQ(fake.keys.size(), 1u);
+    EXPECT_EQ(fake.keys[0].text, "$mincount 5\r");
 }
