@@ -3,9 +3,19 @@
 // next to a bare read of the same two folders: on the fakes alone, and with
 // the Qt view attached as in the running program (offscreen platform). The
 // poll should cost little more than the read.
+//
+// With the desktop build the poll asks the real check whether a process
+// holds each folder: two processes that pass for game servers (this program
+// again, called "Descent3 -dedicated ... -tempdir FOLDER") hold a file in
+// each, with no .lock, so the check has to look through every process as it
+// does for the game's Windows build. A tick takes longer than the check
+// keeps a scan (10 ms), so every measured tick scans the processes afresh,
+// as each tick of the program does, a second after the last.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -19,8 +29,15 @@
 #include "ui/Program.h"
 
 #ifdef VANTOR_BENCH_VIEW
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QApplication>
 
+#include "desktop/GameServers.h"
 #include "desktop/view/QtView.h"
 #endif
 
@@ -36,12 +53,42 @@ void fülle(const std::string& ordner, int dateien) {
     }
 }
 
+#ifdef VANTOR_BENCH_VIEW
+// The fakes, but whether a folder is held is asked of the running system.
+struct Plattform : fakes::FakePlatform {
+    bool FolderInUse(const std::string& ordner) override { return desktop::folderInUse(ordner); }
+};
+
+// A process that passes for a game server holding a file of `ordner` open,
+// until it is killed or this program ends.
+pid_t halter(const std::string& ordner) {
+    const pid_t eltern = getpid();
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != eltern) _exit(0);
+    const char* argv[] = {"Descent3", "-dedicated", "bench.cfg", "-tempdir", ordner.c_str(), nullptr};
+    execv("/proc/self/exe", const_cast<char**>(argv));
+    _exit(127);
+}
+
+// The holder's life: the file stays open until the end.
+[[noreturn]] void halte(const char* ordner) {
+    const std::string datei = std::string(ordner) + "/d3tmp000000.tmp";
+    if (open(datei.c_str(), O_RDONLY | O_CLOEXEC) < 0) _exit(1);
+    for (;;) pause();
+}
+#else
+using Plattform = fakes::FakePlatform;
+#endif
+
 // A program folder whose settings name a game folder and a folder for
-// server 2, both full of files, and the main window loaded on them.
+// server 2, both full of files and both held by a running server, and the
+// main window loaded on them.
 struct Aufbau {
     testing_support::TempDir programm, wurzel;
     std::string spielordner, tempordner2;
-    fakes::FakePlatform fake;
+    Plattform fake;
     ui::ManualLoop loop;
     std::unique_ptr<ui::Program> program;
     Vantor* vantor = nullptr;
@@ -67,7 +114,27 @@ struct Aufbau {
 
         program = std::make_unique<ui::Program>(fake.services(), loop, programm.path());
         vantor = &program->load<Vantor>();
+        halten(spielordner + "/custom/cache");
+        halten(tempordner2);
     }
+
+#ifdef VANTOR_BENCH_VIEW
+    std::vector<pid_t> halter_;
+    void halten(const std::string& ordner) {
+        halter_.push_back(halter(ordner));
+        const auto bis = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!desktop::folderInUse(ordner) && std::chrono::steady_clock::now() < bis)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~Aufbau() {
+        for (const pid_t pid : halter_) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+#else
+    void halten(const std::string& ordner) { fake.foldersInUse.insert(ordner); }
+#endif
 
 #ifdef VANTOR_BENCH_VIEW
     // The running program's view of the main window, shown.
@@ -128,6 +195,23 @@ void BM_StatusPollTickWithView(benchmark::State& state) {
 }
 #endif
 
+#ifdef VANTOR_BENCH_VIEW
+// The poll's question alone: whether each of the two folders is held.
+void BM_HeldFolderCheck(benchmark::State& state) {
+    Aufbau& a = aufbau(static_cast<int>(state.range(0)));
+    bool beide = true;
+    for (auto _ : state) {
+        // Past the life of the last scan: each check scans afresh.
+        state.PauseTiming();
+        std::this_thread::sleep_for(std::chrono::milliseconds(11));
+        state.ResumeTiming();
+        beide = a.vantor->ServerLäuft(1) && a.vantor->ServerLäuft(2);
+    }
+    if (!beide) state.SkipWithError("a folder was not seen held");
+}
+BENCHMARK(BM_HeldFolderCheck)->Arg(10000)->Unit(benchmark::kMicrosecond);
+#endif
+
 // Each size's folders are made once and measured by all three in turn.
 BENCHMARK(BM_BareDirectoryRead)->Arg(10000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StatusPollTick)->Arg(10000)->Unit(benchmark::kMicrosecond);
@@ -144,6 +228,8 @@ BENCHMARK(BM_StatusPollTickWithView)->Arg(100000)->Unit(benchmark::kMillisecond)
 
 int main(int argc, char** argv) {
 #ifdef VANTOR_BENCH_VIEW
+    // Called as a game server: hold the folder after "-tempdir".
+    if (argc == 5 && std::string(argv[1]) == "-dedicated") halte(argv[4]);
     // No display needed: the view draws into memory.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

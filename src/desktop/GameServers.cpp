@@ -43,13 +43,19 @@ std::string lower(std::string s) {
 std::string readProcFile(const std::string& path, std::size_t limit = 1 << 16) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return {};
+    // Each read makes the kernel write the text anew up to the size asked
+    // for: a long map (a process under Wine maps hundreds of files) is
+    // read in growing pieces, a command line in one.
     std::string bytes;
-    char buffer[4096];
+    std::size_t piece = 4096;
     while (bytes.size() < limit) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
+        const std::size_t have = bytes.size();
+        bytes.resize(have + std::min(piece, limit - have));
+        const ssize_t n = read(fd, bytes.data() + have, bytes.size() - have);
+        bytes.resize(have + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        piece = std::min<std::size_t>(piece * 2, 1 << 18);
     }
     close(fd);
     return bytes;
@@ -122,11 +128,15 @@ bool inFolder(std::string_view path, const std::string& canonical) {
            (canonical == "/" || path[canonical.size()] == '/');
 }
 
-// Whether the process holds a file under the canonical folder open or
-// mapped: a loaded module stays mapped after its descriptor was closed.
-bool holdsCanonical(pid_t pid, const std::string& canonical) {
-    if (anyOpenFile(pid, [&](const std::string& fd) { return inFolder(linkTarget(fd), canonical); }))
-        return true;
+// Whether the process holds a file under the canonical folder open.
+bool holdsOpen(pid_t pid, const std::string& canonical) {
+    return anyOpenFile(pid,
+                       [&](const std::string& fd) { return inFolder(linkTarget(fd), canonical); });
+}
+
+// Whether the process has a file under the canonical folder mapped: a loaded
+// module stays mapped after its descriptor was closed.
+bool holdsMapped(pid_t pid, const std::string& canonical) {
     // Each line of the map ends in the mapped file's path, from the first "/".
     const std::string maps = readProcFile(procPath(pid, "maps"), 1 << 24);
     std::size_t start = 0;
@@ -139,6 +149,10 @@ bool holdsCanonical(pid_t pid, const std::string& canonical) {
         start = end + 1;
     }
     return false;
+}
+
+bool holdsCanonical(pid_t pid, const std::string& canonical) {
+    return holdsOpen(pid, canonical) || holdsMapped(pid, canonical);
 }
 
 // The inodes of the listening TCP sockets on the port, from one of the
@@ -251,22 +265,39 @@ std::vector<GameServer> scanServers() {
     return servers;
 }
 
-// The game servers' process ids from a scan at most 100 ms old. The status
-// poll asks for both servers' folders in one tick: one pass over every
-// process's command line serves both. A server that started since is seen
-// by the next poll; the id of one that ended holds nothing any more.
+// The process ids of the game servers whose files this user may look at.
+// A process without a readable program link is a kernel thread, a process
+// that has ended, or one of another user, whose open and mapped files are
+// closed to us as well: one readlink passes over it, where reading its
+// command line costs an open, two reads and a close. On a desktop most
+// entries of /proc are kernel threads.
+std::vector<pid_t> inspectableServerPids() {
+    std::vector<pid_t> pids;
+    for (const pid_t pid : processIds()) {
+        if (linkTarget(procPath(pid, "exe")).empty()) continue;
+        const std::vector<std::string> words = commandWords(pid);
+        // Cheap test first: most processes are no server of the game.
+        if (std::none_of(words.begin(), words.end(),
+                         [](const std::string& w) { return lower(w) == "-dedicated"; }))
+            continue;
+        if (gameServerOf(words, {})) pids.push_back(pid);
+    }
+    return pids;
+}
+
+// The game servers' process ids, from a scan that ended at most 10 ms ago:
+// the status poll asks for both servers' folders in one go, and one pass
+// over /proc serves both. The next poll, a second later, scans afresh.
 std::vector<pid_t> recentServerPids() {
     using Clock = std::chrono::steady_clock;
-    constexpr auto kFresh = std::chrono::milliseconds(100);
+    constexpr auto kFresh = std::chrono::milliseconds(10);
     static std::mutex mutex;
     static std::optional<Clock::time_point> scanned;
     static std::vector<pid_t> pids;
     const std::lock_guard<std::mutex> lock(mutex);
-    const auto now = Clock::now();
-    if (!scanned || now - *scanned > kFresh) {
-        pids.clear();
-        for (const GameServer& server : scanServers()) pids.push_back(server.pid);
-        scanned = now;
+    if (!scanned || Clock::now() - *scanned > kFresh) {
+        pids = inspectableServerPids();
+        scanned = Clock::now();
     }
     return pids;
 }
@@ -397,9 +428,13 @@ bool folderInUse(const std::string& folder) {
     const std::string canonical = canonicalFolder(folder);
     if (canonical.empty()) return false;
     if (runningLockHolder(canonical + "/.lock") != 0) return true;
-    for (const pid_t pid : recentServerPids())
-        if (holdsCanonical(pid, canonical)) return true;
-    return false;
+    // Open files first, for every server: a server's map is far longer to
+    // read than its list of open files.
+    const std::vector<pid_t> servers = recentServerPids();
+    return std::any_of(servers.begin(), servers.end(),
+                       [&](pid_t pid) { return holdsOpen(pid, canonical); }) ||
+           std::any_of(servers.begin(), servers.end(),
+                       [&](pid_t pid) { return holdsMapped(pid, canonical); });
 }
 
 bool listensOn(pid_t pid, int port) { return holdsSocket(pid, listeningInodes(port)); }

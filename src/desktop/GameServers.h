@@ -75,7 +75,7 @@ bool holdsFolder(pid_t pid, const std::string& folder);
 // Whether a running process holds the temporary folder: its ".lock" names a
 // running process, or a running game server holds a file there open or
 // mapped. The module files a server leaves behind when it ends do not count.
-// The servers are those of a scan at most 100 ms old, so that asking for two
+// The servers are those of a scan at most 10 ms old, so that asking for two
 // folders in a row reads every process's command line once.
 bool folderInUse(const std::string& folder);
 
