@@ -188,7 +188,7 @@ TEST_P(ServerstartBuilds, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
     EXPECT_TRUE(stopped());
 
     // Killed outright, it leaves its lock as well, naming a process that is
-    // gone: the same.
+    // gone: the same, and the tool tells of the end so soon after the start.
     for (std::size_t n : {2, 3}) {
         startServer1(v);
         const desktop_test::StandinRun next = run(n);
@@ -197,6 +197,13 @@ TEST_P(ServerstartBuilds, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
         EXPECT_TRUE(waitUntil([&] { return label(v, "Label15") == "Ein"; }, kTwoPolls));
         if (n == 3) break;
         ASSERT_TRUE(serverUp(n));
+        expectDialog([](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            EXPECT_TRUE(box->text().startsWith("Server 1 hat sich gleich nach dem Start beendet."))
+                << box->text().toStdString();
+            box->accept();
+        });
         kill(next.pid, SIGKILL);
         ASSERT_TRUE(serverGone(n));
         EXPECT_TRUE(fs::exists(game("custom/cache/.lock")));
