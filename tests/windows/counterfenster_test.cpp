@@ -190,20 +190,3 @@ TEST_P(CounterHoard, EndsOnlyOnceTheOrbCountWentOut) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Konsole, CounterHoard, ::testing::Bool());
-
-// Cancelling while the countdown holds keeps the tool, which still types the
-// count.
-TEST_F(CounterTest, HoldingCountdownCanBeCancelledAndTheCountStillGoesOut) {
-    Vantor& v = mitAutoende();
-    v.Spieletyp.Text = "Hoard";
-    fake.windows.insert("Descent 3");
-    fake.answerInputBox("5");
-    starte(v);
-    ASSERT_FALSE(bis(10000));
-    ASSERT_NE(zähler(), nullptr);
-    EXPECT_EQ(zähler()->Counter.Caption(), "1");
-    loop.dispatch([&] { zähler()->Countabbrechen.userClick(); });
-    EXPECT_FALSE(bis(60000));
-    ASSERT_EQ(fake.keys.size(), 1u);
-    EXPECT_EQ(fake.keys[0].text, "$mincount 5\r");
-}
