@@ -80,8 +80,8 @@ void Counterfenster::Timer4_Timer() {
     Counter.Caption = common::Str(common::Val(Counter.Caption()) - 1).substr(1, 1);
     if (Counter.Caption() == "0") {
         program().unload(*this);
-        // The first page's values are kept for the next start, as every
-        // other end keeps them; a level pack's queue stays for the next run.
+        // The first page's values are kept for the next start, as the
+        // menu's end keeps them; a level pack's queue stays for the next run.
         // A Letztes.ini that cannot be written has said so; the tool still
         // ends, as the user asked.
         if (vantor) vantor->LetztesSpeichern();
