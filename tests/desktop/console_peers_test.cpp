@@ -221,14 +221,26 @@ TEST_P(ConsolePeers, PasswordWaitsMemoryAndConnectionsStayBounded) {
     // its own that holds no socket.
     pid_t server = getpid();
     if (c.behaviour == Behaviour::ForeignGreeting) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
         server = fork();
         if (server == 0) {
             // Without the test's descriptors: the peer's socket is not its.
-            close_range(3, ~0U, 0);
+            // It says so once they are gone, before the tool looks.
+            const int done = ready[1];
+            if (done > 3) close_range(3, static_cast<unsigned>(done - 1), 0);
+            close_range(static_cast<unsigned>(done + 1), ~0U, 0);
+            const char byte = 1;
+            (void)!write(done, &byte, 1);
+            close(done);
             pause();
             _exit(0);
         }
         ASSERT_GT(server, 0);
+        close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(read(ready[0], &byte, 1), 1);
+        close(ready[0]);
     }
     desktop::GameServer game;
     game.pid = server;
