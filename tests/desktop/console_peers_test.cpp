@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "loopback.h"
 #include "desktop/ServerConsoles.h"
 
 namespace {
@@ -46,15 +47,7 @@ public:
     static constexpr auto kPeerLife = 6s;
 
     explicit Peer(Behaviour behaviour) : behaviour_(behaviour) {
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), size);
-        listen(listener_, 8);
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
+        listener_ = desktop_test::loopbackListener(port);
         thread_ = std::thread([this] { run(); });
     }
     ~Peer() {

@@ -1,11 +1,8 @@
 // Which game servers run and what they hold, read from /proc, against real
 // processes of the native stand-in server. No X display needed.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +12,7 @@
 #include <thread>
 
 #include "TestFolders.h"
+#include "loopback.h"
 #include "desktop/GameServers.h"
 
 extern char** environ;
@@ -59,19 +57,6 @@ INSTANTIATE_TEST_SUITE_P(
         Words{{"/usr/bin/less", "-dedicated", "/g/a.cfg"}, "/g", false, "", "", ""},
         Words{{"/bin/sh", "-c", "/g/Descent3", "-dedicated", "/g/a.cfg"}, "/g", false, "", "", ""}));
 
-// A port no one listens on now.
-int freePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 template <typename Done>
 bool waitFor(Done done) {
     for (int i = 0; i < 1000; ++i) {
@@ -87,7 +72,7 @@ TEST(GameServers, ARunningServerIsFoundWithItsFolderAndConsoleUntilItIsKilled) {
     const fs::path cache = game / "custom" / "cache";
     fs::create_directories(cache);
     fs::create_symlink(STANDIN_SERVER, game / "Descent3");
-    const int port = freePort();
+    const int port = desktop_test::freePort();
     const std::string config = (game / "mit blank.cfg").string();
     std::ofstream(config, std::ios::binary)
         << "[server config file]\r\nAllowRemoteConsole=1\r\nConsolePassword=geheim,x\r\n"
@@ -128,14 +113,9 @@ TEST(GameServers, ARunningServerIsFoundWithItsFolderAndConsoleUntilItIsKilled) {
     EXPECT_EQ(holder->pid, pid);
 
     // A listener that is no game server holds no console port.
-    const int foreign = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const int otherPort = freePort();
-    address.sin_port = htons(static_cast<uint16_t>(otherPort));
-    ASSERT_EQ(bind(foreign, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(foreign, 1), 0);
+    int otherPort = 0;
+    const int foreign = desktop_test::loopbackListener(otherPort);
+    ASSERT_GE(foreign, 0);
     EXPECT_TRUE(desktop::listensOn(getpid(), otherPort));
     EXPECT_FALSE(desktop::consolePortHolder(otherPort));
     close(foreign);

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "TestFolders.h"
+#include "loopback.h"
 #include "desktop/GameServers.h"
 #include "desktop/RemoteConsole.h"
 
@@ -32,15 +33,7 @@ const std::string kLoggedIn = std::string("\r\n") + '\0';
 class ScriptedPeer {
 public:
     explicit ScriptedPeer(std::function<void(ScriptedPeer&)> script) {
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), size);
-        listen(listener_, 1);
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        port = ntohs(address.sin_port);
+        listener_ = desktop_test::loopbackListener(port, 1);
         thread_ = std::thread([this, script] {
             fd_ = accept(listener_, nullptr, nullptr);
             if (fd_ >= 0) script(*this);

@@ -1,0 +1,36 @@
+// Listening sockets for tests: on 127.0.0.1 only, on a port the system
+// picks, so no test depends on a fixed port being free.
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace desktop_test {
+
+// A socket listening on 127.0.0.1; its port goes to `port`. -1 on failure.
+inline int loopbackListener(int& port, int backlog = 8) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        listen(fd, backlog) != 0 || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        if (fd >= 0) close(fd);
+        return -1;
+    }
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+// A port nobody listens on now.
+inline int freePort() {
+    int port = 0;
+    const int fd = loopbackListener(port);
+    if (fd >= 0) close(fd);
+    return port;
+}
+
+}  // namespace desktop_test
