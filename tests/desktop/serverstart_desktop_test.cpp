@@ -6,7 +6,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
@@ -113,13 +115,23 @@ protected:
     }
     std::string port;  // server 1's, from the presets
 
-    // What the screen shows where the widget is.
-    static QImage onScreen(QWidget* w) {
-        const QPoint at = w->mapTo(w->window(), QPoint(0, 0));
+    // What the X server shows of the window in `area`, and of a widget.
+    static QImage onScreen(QWidget* window, const QRect& area) {
         return QGuiApplication::primaryScreen()
-            ->grabWindow(w->window()->winId(), at.x(), at.y(), w->width(), w->height())
+            ->grabWindow(window->winId(), area.x(), area.y(), area.width(), area.height())
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
+    }
+    static QImage onScreen(QWidget* w) { return onScreen(w->window(), placeIn(w)); }
+    // The widget's place in its window.
+    static QRect placeIn(QWidget* w) { return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size()); }
+    // Waits until the screen shows the widget as Qt paints it now, which a
+    // slow machine may take a while to put there.
+    static bool shownAsPainted(QWidget* w) {
+        return waitUntil([w] {
+            w->repaint();
+            return onScreen(w) == w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        }, 2000);
     }
 
     // The files the folder listing shows: hidden ones (.lock) do not count.
@@ -358,6 +370,81 @@ TEST_P(ServerstartBuilds, HoardStartTypesTheOrbCountIntoTheServer) {
     ASSERT_TRUE(loop.tickNow(v.Hortsetzten));
     EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{"$mincount 7"});
     EXPECT_FALSE(loop.isRunning(v.Hortsetzten));  // once per start
+}
+
+// Both servers running on the game's native build: server 2 in a temporary
+// folder of its own, each with its remote console on a port of its own.
+class BothServersDesktop : public ServerstartDesktop {
+protected:
+    BothServersDesktop() : ServerstartDesktop(desktop_test::GameBuild::Native) {
+        einstellungen::Voreinstellungen presets;
+        presets.Fernwalt = 1;
+        presets.Serverpassw = "geheim";
+        presets.port = port;
+        presets.port2 = std::to_string(desktop_test::freePort());
+        presets.Tempordners2 = game("temp2");
+        fs::create_directories(presets.Tempordners2);
+        testing_support::writeBytes(prog("Servertool.ini"), einstellungen::zeilen(presets).bytes());
+    }
+
+    // What Qt paints of the window in `area` is what the screen shows there.
+    static bool screenShowsQt(QWidget* window, const QRect& area) {
+        return onScreen(window, area) == window->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+};
+
+// The running arrows are windows of their own on the X server; a panel
+// opened over the status strip still hides them where it lies over them.
+TEST_F(BothServersDesktop, PanelsOverTheStatusStripHideTheRunningArrows) {
+    Vantor& v = openMainWindow();
+    startServer1(v);
+    ASSERT_NE(run(1).pid, 0);  // it has read fenster.CFG, which server 2's start rewrites
+    QTest::mouseClick(widget<QPushButton>(v, "SStart"), Qt::LeftButton);
+    QTest::mouseClick(widget<QPushButton>(v, "Server2start"), Qt::LeftButton);
+    const desktop_test::StandinRun server2 = run(2);
+    ASSERT_EQ(server2.args.size(), 6u);
+    EXPECT_EQ(server2.args[3], game("temp2"));
+    ASSERT_TRUE(waitUntil([&] { return label(v, "Label15") == "Ein" && label(v, "Label26") == "Ein"; },
+                          2 * kTwoPolls));
+
+    QWidget* win = view.view(v)->window();
+    auto* pfeil = widget<QLabel>(v, "Pfeil");
+    auto* pfeil2 = widget<QLabel>(v, "Pfeil2");
+    const QRect strip = placeIn(widget<QWidget>(v, "Statusleiste"));
+    const struct {
+        ui::Menu& menu;
+        ui::Frame& panel;
+        const char* title;
+        const char* close;
+    } panels[] = {{v.AnM3b, v.Angelegte, "AngelegteTitel", "ASBAbbrechen"},
+                  {v.Opm1a, v.VorstellFrame, "Label18", "Vorabbruch"}};
+    for (const auto& p : panels) {
+        SCOPED_TRACE(p.panel.Name());
+        view.view(v)->action(p.menu)->trigger();
+        ASSERT_TRUE(p.panel.Visible());
+        auto* panel = widget<QGroupBox>(v, p.panel.Name().c_str());
+        // The panel's part over the status strip: its title and both arrows.
+        const QRect over = placeIn(panel) & strip & win->rect();
+        const QRect title = placeIn(widget<QWidget>(v, p.title));
+        EXPECT_TRUE(over.intersects(title) && over.intersects(placeIn(pfeil)) &&
+                    over.intersects(placeIn(pfeil2)) && title.intersects(placeIn(pfeil)));
+        EXPECT_TRUE(waitUntil([&] { return screenShowsQt(win, over); }, 2000));
+        // And so it stays while the arrows step on.
+        for (int step = 0; step < 3; ++step) {
+            const std::string caption = v.Pfeil.Caption();
+            ASSERT_TRUE(waitUntil([&] { return v.Pfeil.Caption() != caption; }, 1000));
+            EXPECT_TRUE(screenShowsQt(win, over)) << "step " << step;
+        }
+        QDir().mkpath(QStringLiteral(ARTIFACT_DIR));
+        onScreen(win, win->rect()).save(QStringLiteral(ARTIFACT_DIR "/arrows-under-") +
+                                        QString::fromStdString(p.panel.Name()) + ".png");
+
+        QTest::mouseClick(widget<QPushButton>(v, p.close), Qt::LeftButton);
+        ASSERT_FALSE(p.panel.Visible());
+        // Closed, it uncovers both arrows whole.
+        EXPECT_TRUE(shownAsPainted(pfeil));
+        EXPECT_TRUE(shownAsPainted(pfeil2));
+    }
 }
 
 // A dialog the test did not announce fails it and is closed, where it would

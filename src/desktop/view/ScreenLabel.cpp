@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <QAbstractEventDispatcher>
+#include <QChildEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -79,6 +80,7 @@ ScreenLabel::ScreenLabel(QWidget* parent) : TextLabel(parent) {
         QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
         setAttribute(Qt::WA_DontCreateNativeAncestors);
         setAttribute(Qt::WA_NativeWindow);
+        watchCovers();
     }
     settle_.setSingleShot(true);
     settle_.setInterval(kSettleMs);
@@ -225,6 +227,72 @@ void ScreenLabel::changeEvent(QEvent* event) {
 void ScreenLabel::resizeEvent(QResizeEvent* event) {
     dropPictures();
     TextLabel::resizeEvent(event);
+}
+
+// What may come to lie over the label: the widgets beside it and beside
+// each of its containers up to the window, and the label and its containers
+// themselves moving. Their children lie within them.
+void ScreenLabel::watchCovers() {
+    installEventFilter(this);
+    for (QWidget* level = this; !level->isWindow() && level->parentWidget(); level = level->parentWidget()) {
+        QWidget* parent = level->parentWidget();
+        parent->installEventFilter(this);
+        for (QObject* child : parent->children())
+            if (child != this && child->isWidgetType()) child->installEventFilter(this);
+    }
+}
+
+bool ScreenLabel::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::ChildAdded:
+            // A new widget beside the label or one of its containers.
+            if (watched != this && static_cast<QWidget*>(watched)->isAncestorOf(this))
+                if (QObject* child = static_cast<QChildEvent*>(event)->child(); child->isWidgetType())
+                    child->installEventFilter(this);
+            break;
+        case QEvent::ParentChange:
+            if (watched == this) watchCovers();
+            clipToUncovered();
+            break;
+        case QEvent::ChildRemoved:
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::ZOrderChange: clipToUncovered(); break;
+        default: break;
+    }
+    return false;
+}
+
+// Among the children of one parent, a later one lies over an earlier one.
+void ScreenLabel::clipToUncovered() {
+    const QRect own = rect();
+    QRegion open(own);
+    QPoint origin;  // of the level's parent, in the label's coordinates
+    for (const QWidget* level = this; !level->isWindow() && level->parentWidget();
+         level = level->parentWidget()) {
+        origin -= level->pos();
+        bool above = false;
+        for (const QObject* child : level->parentWidget()->children()) {
+            if (child == level) {
+                above = true;
+                continue;
+            }
+            if (!above || !child->isWidgetType()) continue;
+            const auto* over = static_cast<const QWidget*>(child);
+            if (over->isWindow() || over->isHidden()) continue;
+            const QRect place = over->geometry().translated(origin);
+            if (!place.intersects(own)) continue;
+            open -= over->mask().isEmpty() ? QRegion(place) : over->mask().translated(place.topLeft());
+        }
+    }
+    if (open == QRegion(own))
+        clearMask();
+    else
+        // An empty mask would be none: wholly covered, the window keeps a
+        // pixel outside itself.
+        setMask(open.isEmpty() ? QRegion(-1, -1, 1, 1) : open);
 }
 
 }  // namespace desktop

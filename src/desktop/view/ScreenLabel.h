@@ -19,6 +19,11 @@ namespace desktop {
 // label's own painting, so it looks as every label does. Where that cannot
 // be done (another platform, a window format it does not know, a label
 // that is not opaque), the label is repainted as any other.
+//
+// A window of its own lies over every widget of its parent's window, also
+// over the panels that Qt stacks above the label: so the window is cut to
+// the part of the label that no widget above it covers, and follows them as
+// they are shown, hidden, moved, resized or restacked.
 class ScreenLabel : public TextLabel {
 public:
     explicit ScreenLabel(QWidget* parent);
@@ -31,8 +36,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void watchCovers();
+    void clipToUncovered();
     bool copyToScreen();
     void takeCaption();
     bool prepareWindow();
