@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QSysInfo>
+#include <QWindow>
 #include <cstdlib>
 
 namespace desktop {
@@ -244,6 +245,21 @@ void ScreenLabel::watchCovers() {
 
 bool ScreenLabel::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+        case QEvent::WinIdChange:
+            if (watched == this)
+                if (QWindow* window = windowHandle()) window->installEventFilter(this);
+            break;
+        case QEvent::Expose:
+            // The window was mapped, or something over it went away: Qt puts
+            // its own image of the label back, which holds the caption it
+            // last painted, not the one copied since, unless it paints anew.
+            // (On a slow machine the expose of a newly mapped window comes
+            // after the first captions.)
+            if (watched == windowHandle()) {
+                takeCaption();
+                update();
+            }
+            break;
         case QEvent::ChildAdded:
             // A new widget beside the label or one of its containers.
             if (watched != this && static_cast<QWidget*>(watched)->isAncestorOf(this))
