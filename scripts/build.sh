@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds everything in build/.
+# Configures the build in build/ and builds the targets named, or everything.
+#   build.sh [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build -G "Unix Makefiles"
-cmake --build build -j"$(nproc)"
+targets=()
+for target in "$@"; do targets+=(--target "$target"); done
+cmake --build build -j"$(nproc)" "${targets[@]}"
