@@ -262,7 +262,8 @@ bool ScreenLabel::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::ChildAdded:
             // A new widget beside the label or one of its containers.
-            if (watched != this && static_cast<QWidget*>(watched)->isAncestorOf(this))
+            if (watched->isWidgetType() && watched != this &&
+                static_cast<QWidget*>(watched)->isAncestorOf(this))
                 if (QObject* child = static_cast<QChildEvent*>(event)->child(); child->isWidgetType())
                     child->installEventFilter(this);
             break;
