@@ -63,6 +63,8 @@ double measure(int files, bool arrows, int seconds) {
                                 einstellungen::zeilenMod(einstellungen::standardMods()).bytes());
 
     fakes::FakePlatform fake;
+    // A server runs while a process holds its temporary folder.
+    fake.foldersInUse = {game + "/custom/cache", temp2};
     desktop::QtLoop loop;
     ui::Program program(fake.services(), loop, programDir.path());
     desktop::QtView view(program);
