@@ -53,6 +53,12 @@ std::optional<std::string> readFileBytes(const std::string& path, std::string* r
     return bytes;
 }
 
+bool unlesbarVorhanden(const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0) return !S_ISDIR(info.st_mode);
+    return errno != ENOENT && errno != ENOTDIR;
+}
+
 ItemReader::ItemReader(std::string utf8Text) : text_(std::move(utf8Text)) {}
 
 std::optional<ItemReader> ItemReader::open(const std::string& path, std::string* reason) {

@@ -27,6 +27,13 @@ namespace common {
 // system's reason, as any unreadable file does.
 std::optional<std::string> readFileBytes(const std::string& path, std::string* reason = nullptr);
 
+// After a failed read of `path`: whether something is there that holds what
+// it holds, so that it must not be replaced as if it were missing (a file
+// without read access, one the disk fails on, a pipe), or its folder cannot
+// even be looked into. Not for nothing there and not for a folder, which
+// holds no settings.
+bool unlesbarVorhanden(const std::string& path);
+
 // The reason a read fails with when the name is no regular file. The user
 // has been told of it already; see common::lesefehlerMelden.
 extern const std::string kKeineDatei;

@@ -1,5 +1,6 @@
 #include "common/MessageBox.h"
 
+#include "common/Encoding.h"
 #include "common/Items.h"
 
 namespace common {
@@ -32,6 +33,26 @@ std::string keineDateiText(const std::string& file) {
     return "Die Datei " + file +
            " ist keine gewöhnliche Datei (sondern etwa eine benannte Pipe oder ein Gerät) und "
            "wird nicht gelesen.";
+}
+
+std::string nichtUeberschriebenText(const std::string& file) {
+    return "Die Datei " + file + " konnte nicht gelesen werden und wird darum nicht überschrieben.";
+}
+
+bool pfadSpeicherbar(platform::Dialogs& d, const std::string& pfad, bool ordner, int* antwort) {
+    if (inAnsiDarstellbar(pfad)) return true;
+    const std::string text =
+        ordner ? "Der Name des Ordners " + pfad +
+                     " enthält Zeichen, die die Einstellungsdateien nicht speichern können. Bitte "
+                     "einen Ordner wählen, dessen Name nur solche Zeichen enthält, die "
+                     "Windows-1252 kennt."
+               : "Der Name der Datei " + pfad +
+                     " enthält Zeichen, die die Einstellungsdateien nicht speichern können. Bitte "
+                     "eine Datei wählen, deren Name und Ordner nur solche Zeichen enthalten, die "
+                     "Windows-1252 kennt.";
+    const int a = Meldung(d, text, platform::vbCritical);
+    if (antwort) *antwort = a;
+    return false;
 }
 
 namespace {

@@ -22,6 +22,18 @@ std::string fileDeleteErrorText(const std::string& file, const std::string& reas
 // "Die Datei <file> ist keine gewöhnliche Datei ... und wird nicht gelesen."
 std::string keineDateiText(const std::string& file);
 
+// "Die Datei <file> konnte nicht gelesen werden und wird darum nicht
+// überschrieben." A file whose values were never read is not replaced with
+// values that did not come from it.
+std::string nichtUeberschriebenText(const std::string& file);
+
+// Whether a path the user chose can be kept in the settings files, which
+// are in Windows-1252. When it cannot, a critical message names it and asks
+// for a folder (`ordner`) or a file whose name the files can hold; the
+// answer goes to *antwort when given.
+bool pfadSpeicherbar(platform::Dialogs& d, const std::string& pfad, bool ordner,
+                     int* antwort = nullptr);
+
 // Where the file functions tell the user of a problem they found themselves,
 // deep inside a read (a named pipe or a device given as a file). The program
 // sets it to its dialogs for as long as it runs; with none set, nobody is

@@ -140,13 +140,32 @@ bool istSpielprogramm(const std::string& path) {
     // The older native build was called "main".
     const std::string name = nameOf(path);
     if (istServerprogramm(name) || equalsIgnoringCase(name, "main")) return true;
-    // A renamed copy is still a program: ELF files start with 0x7F "ELF".
+    // A renamed copy is still a program: executable, and with the whole ELF
+    // identification (0x7F "ELF", a class and a byte order of 1 or 2,
+    // version 1). A settings file that merely begins with 0x7F is none.
+    if ((info.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) == 0) return false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
-    char magic[4] = {};
-    const ssize_t n = ::read(fd, magic, sizeof magic);
+    unsigned char id[7] = {};
+    const ssize_t n = ::read(fd, id, sizeof id);
     ::close(fd);
-    return n == 4 && std::string_view(magic, 4) == std::string_view("\x7f" "ELF", 4);
+    return n == 7 && id[0] == 0x7F && id[1] == 'E' && id[2] == 'L' && id[3] == 'F' &&
+           (id[4] == 1 || id[4] == 2) && (id[5] == 1 || id[5] == 2) && id[6] == 1;
+}
+
+std::string nichtDarstellbarGrund(std::string_view text) {
+    return "Der Text \"" + std::string(text) + "\" enthält Zeichen, die Windows-1252 nicht kennt.";
+}
+
+bool writeAnsiFileAtomic(const std::string& path, std::string_view utf8, std::string* reason) {
+    if (!inAnsiDarstellbar(utf8)) {
+        for (const std::string& zeile : splitLines(utf8)) {
+            if (inAnsiDarstellbar(zeile)) continue;
+            if (reason) *reason = nichtDarstellbarGrund(zeile);
+            return false;
+        }
+    }
+    return writeFileAtomic(path, utf8ToAnsi(utf8), reason);
 }
 
 bool leereDatei(const std::string& path, std::string* reason) {
@@ -219,22 +238,38 @@ bool writeFileAtomic(const std::string& path, std::string_view bytes, std::strin
     return true;
 }
 
-void LineWriter::text(std::string_view v) { lines_.push_back(textItem(v)); }
+void LineWriter::text(std::string_view v) { lines_.push_back({textItem(v), std::string(v)}); }
 
-void LineWriter::integer(long n) { lines_.push_back(integerItem(n)); }
+void LineWriter::integer(long n) { lines_.push_back({integerItem(n), integerItem(n)}); }
 
-void LineWriter::raw(std::string_view v) { lines_.emplace_back(v); }
+void LineWriter::raw(std::string_view v) { lines_.push_back({std::string(v), std::string(v)}); }
+
+void LineWriter::rawBytes(std::string_view v) {
+    lines_.push_back({std::string(v), std::string(v), true});
+}
 
 std::string LineWriter::bytes() const {
     std::string out;
-    for (const auto& line : lines_) {
-        out += utf8ToAnsi(line);
+    for (const Zeile& line : lines_) {
+        out += line.bytes ? line.text : utf8ToAnsi(line.text);
         out += "\r\n";
     }
     return out;
 }
 
+std::optional<std::string> LineWriter::nichtDarstellbar() const {
+    for (const Zeile& line : lines_)
+        if (!line.bytes && !inAnsiDarstellbar(line.text)) return line.wert;
+    return std::nullopt;
+}
+
+// A "?" in place of a character would change a name the user chose into
+// another one, and the write would still look like a success.
 bool LineWriter::writeTo(const std::string& path, std::string* reason) const {
+    if (const std::optional<std::string> wert = nichtDarstellbar()) {
+        if (reason) *reason = nichtDarstellbarGrund(*wert);
+        return false;
+    }
     return writeFileAtomic(path, bytes(), reason);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,12 +32,22 @@ bool writeFileAtomic(const std::string& path, std::string_view bytes, std::strin
 
 // Whether `path` names an existing file that is the game's program: a file
 // called Descent3, main.exe or main (in any letter case, as names in the game
-// folder are looked up), or any program file of the system (ELF). No save of
-// the tool may replace it.
+// folder are looked up), or any program of the system: an executable file
+// with the full ELF signature. No save of the tool may replace it.
 bool istSpielprogramm(const std::string& path);
 
 // The reason a write fails with when it would replace the game's program.
 extern const std::string kSpielprogrammGrund;
+
+// The reason a write fails with when `text` has characters the ANSI code
+// page lacks: it names the text. Written, they would come back as "?".
+std::string nichtDarstellbarGrund(std::string_view text);
+
+// Writes UTF-8 text as a file in the ANSI code page, whole, as
+// writeFileAtomic does. A text the code page cannot hold is refused before
+// anything is written; *reason then names its first line that has such a
+// character.
+bool writeAnsiFileAtomic(const std::string& path, std::string_view utf8, std::string* reason);
 
 // Empties a file the way the level-pack queue is emptied: deletes it and
 // creates it again with no content. A file that is not there stays absent
@@ -52,15 +63,30 @@ public:
     void integer(long n);
     // A line written exactly as given.
     void raw(std::string_view v);
+    // A line whose bytes are written as they are, not in the code page: a
+    // path for a reader that takes the file system's bytes.
+    void rawBytes(std::string_view v);
 
-    // The file's bytes: every line in the ANSI code page, ending in CR LF.
+    // The file's bytes: every line in the ANSI code page (rawBytes lines as
+    // they are), ending in CR LF.
     std::string bytes() const;
     std::size_t lineCount() const { return lines_.size(); }
 
+    // The first value the code page cannot hold, as it was given; nothing
+    // when every line reads back as written.
+    std::optional<std::string> nichtDarstellbar() const;
+
+    // Refuses, writing nothing, when a value has no place in the code page
+    // (*reason: nichtDarstellbarGrund); otherwise as writeFileAtomic.
     bool writeTo(const std::string& path, std::string* reason) const;
 
 private:
-    std::vector<std::string> lines_;
+    struct Zeile {
+        std::string text;   // as written (a text item quoted)
+        std::string wert;   // as given, for the message
+        bool bytes = false; // written as it is
+    };
+    std::vector<Zeile> lines_;
 };
 
 }  // namespace common

@@ -208,21 +208,23 @@ void Kommunicator::Form_Load() {
     Line1.X2 = kLinieStart;
     Sendentext.SetFocus();
 
-    if (!autotexteLesen()) {
+    // The queue is read whatever became of the texts: a pack started from a
+    // fresh program folder would otherwise be emptied unseen at the close.
+    if (autotexteLesen()) {
+        for (Autotext& z : zeilen_) {
+            if (common::Val(z.Minuten.Text()) < 1) {
+                z.Aktiv.Enabled = false;
+            } else {
+                z.Aktiv.Enabled = true;
+                Minabzähler.Enabled = true;
+            }
+        }
+    } else if (!autotexteUnlesbar_) {
         // A missing or damaged file is laid down anew from what the boxes
         // hold now, so the next opening finds all 18 lines.
         std::string reason;
         if (!autotexteSchreiben(&reason))
             Hinweis.Caption = common::fileWriteErrorText(autotextePfad(), reason);
-        return;
-    }
-    for (Autotext& z : zeilen_) {
-        if (common::Val(z.Minuten.Text()) < 1) {
-            z.Aktiv.Enabled = false;
-        } else {
-            z.Aktiv.Enabled = true;
-            Minabzähler.Enabled = true;
-        }
     }
     packlisteLesen();
 }
@@ -230,8 +232,16 @@ void Kommunicator::Form_Load() {
 // Reads the 18 lines into the boxes, each as soon as it is read. False when
 // the file is missing, ends early or holds a check-box value no box can take.
 bool Kommunicator::autotexteLesen() {
-    auto reader = common::ItemReader::open(autotextePfad());
-    if (!reader) return false;
+    std::string grund;
+    auto reader = common::ItemReader::open(autotextePfad(), &grund);
+    if (!reader) {
+        // One that is there and cannot be read keeps the texts the user
+        // wrote: it is named, and not written over with the design values.
+        autotexteUnlesbar_ = common::unlesbarVorhanden(autotextePfad());
+        if (autotexteUnlesbar_)
+            common::lesefehlerMelden(program().platform.dialogs, autotextePfad(), grund);
+        return false;
+    }
     auto text = [&](ui::TextBox& box) {
         if (!reader->next(Eingabezeile)) return false;
         box.Text = Eingabezeile;
@@ -270,10 +280,22 @@ std::string Kommunicator::autotextePfad() const {
 }
 
 void Kommunicator::packlisteLesen() {
-    auto reader = common::ItemReader::open(common::packlistenPfad(program().Path()));
-    if (!reader) return;
+    const std::string datei = common::packlistenPfad(program().Path());
+    std::string grund;
+    auto reader = common::ItemReader::open(datei, &grund);
+    if (!reader) {
+        if (common::unlesbarVorhanden(datei))
+            common::lesefehlerMelden(program().platform.dialogs, datei, grund);
+        return;
+    }
     while (reader->next(Eingabezeile)) Gruppenliste.AddItem(Eingabezeile);
     if (Gruppenliste.ListCount() > 0 && !Gruppenliste.List(0).empty()) Timer1.Enabled = true;
+}
+
+void Kommunicator::PackVerwerfen() {
+    Gruppenliste.Clear();
+    Timer1.Enabled = false;
+    Label17.ForeColor = kPackGrau;
 }
 
 // ---------------------------------------------------------------- the frame
@@ -287,6 +309,11 @@ void Kommunicator::atz_Click() {
 
 void Kommunicator::atsp_Click() {
     std::string reason;
+    if (autotexteUnlesbar_) {
+        common::Meldung(program().platform.dialogs,
+                        common::nichtUeberschriebenText(autotextePfad()), platform::vbCritical);
+        return;
+    }
     if (!autotexteSchreiben(&reason)) {
         // The frame stays open, so nothing typed into it is lost.
         common::Meldung(program().platform.dialogs,

@@ -18,6 +18,10 @@ public:
     void Form_Load() override;
     void Form_Unload(int& Cancel) override;
 
+    // The level pack this window read at its opening did not start: it
+    // shows no pack and steps none.
+    void PackVerwerfen();
+
     // The text colour of Label17 is the flag that a level pack runs: grey
     // while none runs, blinking green and red while one does.
     static constexpr ui::Colour kPackGrau = 0x808080;
@@ -124,6 +128,9 @@ private:
         double& Wiederholzeit;
     };
     std::array<Autotext, 4> zeilen_;
+    // Autotexte.ini is there but could not be read at the opening: it is
+    // not written over with texts that never came from it.
+    bool autotexteUnlesbar_ = false;
 
     void entwurf();
     void entwurfAutotexte();

@@ -78,8 +78,9 @@ std::optional<std::string> FormEditor::UebergabeLesen() {
     std::string grund;
     std::optional<common::ItemReader> items = common::ItemReader::open(datei, &grund);
     if (!items) {
-        // A pipe or a device has been named by the read itself.
-        if (grund != common::kKeineDatei) Meldung(common::fileReadErrorText(datei, grund));
+        // Edit.ini is one of the tool's settings files: its failure is
+        // named as theirs is. A pipe or a device has been named already.
+        common::lesefehlerMelden(program().platform.dialogs, datei, grund);
         return std::nullopt;
     }
     std::string pfad;
@@ -125,13 +126,14 @@ bool FormEditor::DateiLaden() {
     return true;
 }
 
+// A cancelled choice leaves the box, the caption and the file as they were:
+// the text may hold edits not yet saved.
 void FormEditor::laden_Click() {
-    TextfeldEditor.Text = "";
-    Caption = "CFG Editor";
     CommonDialog1.Filter = kFilter;
     CommonDialog1.FilterIndex = 1;
     CommonDialog1.Flags = platform::cdlOFNHideReadOnly;
     if (!CommonDialog1.ShowOpen()) return;
+    TextfeldEditor.Text = "";
     Datei = CommonDialog1.FileName();
     Caption = "CFG Editor - " + Datei;
     DateiLaden();
@@ -145,10 +147,11 @@ void FormEditor::SchaltflSpeichern_Click() {
     CommonDialog1.Filter = kFilter;
     CommonDialog1.FilterIndex = 1;
     CommonDialog1.Flags = platform::cdlOFNOverwritePrompt;
+    CommonDialog1.DefaultExt = "CFG";
     if (!CommonDialog1.ShowSave()) return;
     Datei = CommonDialog1.FileName();
     std::string grund;
-    if (!common::writeFileAtomic(Datei, common::utf8ToAnsi(TextfeldEditor.Text()), &grund)) {
+    if (!common::writeAnsiFileAtomic(Datei, TextfeldEditor.Text(), &grund)) {
         common::Meldung(program().platform.dialogs, common::fileWriteErrorText(Datei, grund),
                         platform::vbCritical);
         return;

@@ -18,6 +18,23 @@ std::vector<std::string> leseItems(const std::string& pfad, std::size_t hoechste
     return items;
 }
 
+Lesung lese(const std::string& pfad, std::size_t hoechstens) {
+    Lesung l;
+    std::string grund;
+    std::optional<common::ItemReader> leser = common::ItemReader::open(pfad, &grund);
+    if (!leser) {
+        if (common::unlesbarVorhanden(pfad)) {
+            l.vorhanden = true;
+            l.fehler = grund;
+        }
+        return l;
+    }
+    l.vorhanden = true;
+    std::string item;
+    while (l.items.size() < hoechstens && leser->next(item)) l.items.push_back(item);
+    return l;
+}
+
 bool vollstaendig(const std::string& pfad, std::size_t zeilen) {
     return leseItems(pfad, zeilen).size() >= zeilen;
 }
@@ -95,8 +112,11 @@ constexpr std::size_t kErsteFlagge = 19 + kReserviert;
 }  // namespace
 
 Voreinstellungen leseServertool(const std::string& pfad) {
+    return voreinstellungenAus(leseItems(pfad, kServertoolZeilen));
+}
+
+Voreinstellungen voreinstellungenAus(const std::vector<std::string>& items) {
     Voreinstellungen v;
-    const std::vector<std::string> items = leseItems(pfad, kServertoolZeilen);
     for (std::size_t i = 0; i < items.size(); ++i) {
         if (i < ersteZeilen().size()) {
             const Zeile& z = ersteZeilen()[i];
@@ -104,7 +124,7 @@ Voreinstellungen leseServertool(const std::string& pfad) {
             if (z.nummer) v.*z.nummer = zahl(items[i]);
         } else if (i >= kErsteFlagge && i < kErsteFlagge + kSchiffe) {
             v.Schiffe[i - kErsteFlagge] = items[i] == "1";
-        } else if (i >= kErsteFlagge + kSchiffe) {
+        } else if (i >= kErsteFlagge + kSchiffe && i < kServertoolZeilen) {
             v.Waffen[i - kErsteFlagge - kSchiffe] = items[i] == "1";
         }
     }
@@ -142,9 +162,10 @@ common::LineWriter erstlaufServertool() {
 
 // ---------------------------------------------------------------- STS.ini
 
-AngelegteServer leseSTS(const std::string& pfad) {
+AngelegteServer leseSTS(const std::string& pfad) { return angelegteAus(leseItems(pfad, kSTSZeilen)); }
+
+AngelegteServer angelegteAus(const std::vector<std::string>& items) {
     AngelegteServer s;
-    const std::vector<std::string> items = leseItems(pfad, kSTSZeilen);
     std::vector<std::string*> ziele;
     for (AngelegterServer& slot : s.Slots) {
         ziele.push_back(&slot.Beschriftung);
@@ -154,7 +175,7 @@ AngelegteServer leseSTS(const std::string& pfad) {
     ziele.push_back(&s.PackBeschriftung);
     ziele.push_back(&s.PackTooltip);
     for (std::string& eintrag : s.Gruppe) ziele.push_back(&eintrag);
-    for (std::size_t i = 0; i < items.size(); ++i) *ziele[i] = items[i];
+    for (std::size_t i = 0; i < items.size() && i < ziele.size(); ++i) *ziele[i] = items[i];
     return s;
 }
 

@@ -37,6 +37,15 @@ std::vector<std::string> leseItems(const std::string& pfad,
 // Whether a settings file is there and holds at least `zeilen` items.
 bool vollstaendig(const std::string& pfad, std::size_t zeilen);
 
+// A settings file as read: at most `hoechstens` items, whether the file is
+// there, and why a file that is there could not be read.
+struct Lesung {
+    std::vector<std::string> items;
+    bool vorhanden = false;
+    std::optional<std::string> fehler;
+};
+Lesung lese(const std::string& pfad, std::size_t hoechstens = std::string::npos);
+
 // The number a line holds: its leading number, blanks ignored, rounded to a
 // whole number; 0 when the item does not start with one.
 long zahl(const std::string& item);
@@ -88,6 +97,8 @@ struct Voreinstellungen {
 // Reads the presets. Lines the file lacks (or the whole file, when it is
 // missing) keep their first-run values.
 Voreinstellungen leseServertool(const std::string& pfad);
+// The same from the items read.
+Voreinstellungen voreinstellungenAus(const std::vector<std::string>& items);
 // As the presets panel saves them: texts, integer items, reserved lines
 // empty, flags "1" / "0".
 common::LineWriter zeilen(const Voreinstellungen& v);
@@ -116,6 +127,8 @@ struct AngelegteServer {
 
 // Reads the saved servers; missing lines keep their first-run values.
 AngelegteServer leseSTS(const std::string& pfad);
+// The same from the items read.
+AngelegteServer angelegteAus(const std::vector<std::string>& items);
 // The 28-line layout.
 common::LineWriter zeilen(const AngelegteServer& s);
 // The first-run file: six triples "-----", "", "" and 11 empty lines (29).

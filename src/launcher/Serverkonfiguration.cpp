@@ -58,6 +58,8 @@ const std::array<std::array<const char*, 2>, kWaffen> kWaffennamen = {{
 Werte werteAus(Vantor& v) {
     Werte w;
     w.Spielordner = v.Despfad.Text();
+    // The same choice of build as the command line makes.
+    w.NativerServer = common::eintragImOrdner(w.Spielordner, common::kNativProgramm).has_value();
     w.Packete = v.Packete.Text();
     w.Zeitlimit = v.Zeitlimit.Text();
     w.Limit = v.Limit.Text();
@@ -103,7 +105,14 @@ common::LineWriter zeilen(const Werte& w, Art art) {
     z.raw("[server config file]");
     // Server 2's file names no multiplayer settings file: the ship bans in
     // it are server 1's.
-    if (art != Art::Server2) zeile("MultiSettingsFile", common::pfad(w.Spielordner, "Schiffe.mps"));
+    if (art != Art::Server2) {
+        const std::string mps =
+            "MultiSettingsFile=" + std::string(common::spielwert(common::pfad(w.Spielordner, "Schiffe.mps")));
+        if (w.NativerServer)
+            z.rawBytes(mps);
+        else
+            z.raw(mps);
+    }
     zeile("PPS", w.Packete);
     zeile("TimeLimit", w.Zeitlimit);
     zeile("KillGoal", w.Limit);

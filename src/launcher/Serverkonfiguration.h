@@ -27,6 +27,8 @@
 // - schreibe() lays the file down whole (temporary file, then rename). When
 //   that fails it shows a critical message titled "Talvir" naming the file
 //   and the system's reason, and returns false; the old file stays as it was.
+// - The path in "MultiSettingsFile=" is written as the file system names it
+//   (UTF-8) when the native build runs, in Windows-1252 for main.exe.
 // - schiffsdatei() gives the lines of Schiffe.mps; ersteSeite() takes the
 //   first page's values back from the items of a configuration file.
 #pragma once
@@ -60,6 +62,10 @@ enum class Art { Gespeichert, Server1, Server2 };
 // the controls; nothing is checked or trimmed.
 struct Werte {
     std::string Spielordner;  // Despfad
+    // The game folder holds the native build, which a start runs before the
+    // Windows one: it reads the paths in the file as the file system's
+    // bytes, where Wine reads Windows-1252.
+    bool NativerServer = false;
     std::string Packete, Zeitlimit, Limit, Wiederholrate, Spieler, Spielname, Levelname;
     std::string Spieletyp;  // the selected entry, or the typed text with none
     bool PXO = false, Lan = true;

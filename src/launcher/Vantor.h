@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 #include <string>
 
@@ -309,7 +310,19 @@ public:
     bool ServertoolSpeichern();
     // Writes a settings file of the program folder whole. One that cannot be
     // written gives a message naming it and the system's reason; false then.
+    // So does one that is there but could not be read (Unlesbar): it is not
+    // replaced with values that never came from it.
     bool Speichern(const common::LineWriter& inhalt, const std::string& dateiname);
+    // Reads the items of a settings file of the program folder, at most
+    // `hoechstens`; none when it is missing. One that is there and cannot be
+    // read is named with the reason in a critical message and joins Unlesbar
+    // until a read of it succeeds; nullopt then.
+    // *vorhanden tells whether the file is there.
+    std::optional<std::vector<std::string>> Einlesen(const std::string& dateiname,
+                                                     std::size_t hoechstens = std::string::npos,
+                                                     bool* vorhanden = nullptr);
+    // Settings files (by name) that are there but could not be read.
+    std::set<std::string> Unlesbar;
 
     // ================================================= game folder (Vantor_pfad.cpp)
     void Broserstart_Click();
@@ -364,7 +377,8 @@ public:
     // countdown window, and the process with the style "Server minimiert
     // starten" gives. A grayed box starts nothing and arms no count; a
     // program that cannot be started is reported and disarms the count.
-    void Prozessstart(int server, const std::string& config, bool hoard, ui::Frame& rahmen,
+    // True when the server's process was started.
+    bool Prozessstart(int server, const std::string& config, bool hoard, ui::Frame& rahmen,
                       bool kommunicator);
     // Asks for the Hoard orb count until it lies between 1 and 12; the
     // answer stays in Antwort as typed.

@@ -22,12 +22,16 @@ void Vantor::verbindeAngelegte() {
 }
 
 // Each opening shows STS.ini afresh; lines the file lacks read as the first
-// start wrote them, as the main window's load reads them.
+// start wrote them, as the main window's load reads them. A file that is
+// there and cannot be read keeps the panel closed: "Speichern" would replace
+// the user's slots with values that never came from it.
 void Vantor::AnM3b_Click() {
+    const std::optional<std::vector<std::string>> items =
+        Einlesen(einstellungen::kSTS, einstellungen::kSTSZeilen);
+    if (!items) return;
     PanelOeffnen(Angelegte, 40, 120);
 
-    const einstellungen::AngelegteServer s =
-        einstellungen::leseSTS(common::pfad(program().Path(), einstellungen::kSTS));
+    const einstellungen::AngelegteServer s = einstellungen::angelegteAus(*items);
     for (std::size_t i = 0; i < s.Slots.size(); ++i) {
         ab()[i]->Text = s.Slots[i].Beschriftung;
         tt()[i]->Text = s.Slots[i].Tooltip;
@@ -56,6 +60,9 @@ std::optional<std::string> Vantor::CFGWählen() {
     } catch (const ui::RuntimeError&) {
         return std::nullopt;  // cancelled: nothing changes
     }
+    // STS.ini could not keep the name: refused here, where the user chose it.
+    if (!common::pfadSpeicherbar(program().platform.dialogs, CommonDialog1.FileName(), false))
+        return std::nullopt;
     return CommonDialog1.FileName();
 }
 

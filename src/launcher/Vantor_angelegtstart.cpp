@@ -3,16 +3,12 @@
 // configuration starts as server 1 while the rest waits in pack.cfg for the
 // communicator to start one after the other.
 #include "common/MessageBox.h"
+#include "common/Packliste.h"
 #include "common/Paths.h"
 #include "common/SettingsWriter.h"
+#include "console/Kommunicator.h"
 #include "launcher/Einstellungen.h"
 #include "launcher/Vantor.h"
-
-namespace {
-
-const char* const kPackliste = "pack.cfg";
-
-}  // namespace
 
 void Vantor::verbindeAngelegtstart() {
     for (int slot = 1; slot <= 6; ++slot)
@@ -94,7 +90,9 @@ void Vantor::AngelegtStarten(int server) {
 
 // The group's first entry starts now; the rest goes to pack.cfg before the
 // communicator opens, which reads it in its load. A queue that cannot be
-// written starts nothing: the pack would stop after its first entry.
+// written starts nothing: the pack would stop after its first entry. A
+// start that did not happen takes its queue back, so that no later end of
+// an ordinary server steps on into it.
 void Vantor::Levelpack() {
     if (Gruppe.ListCount() == 0) {
         SlotAbweisen();
@@ -106,8 +104,13 @@ void Vantor::Levelpack() {
     if (StartVerweigert(1, GewaehlteConfig)) return;
     common::LineWriter queue;
     for (Zaehler = 1; Zaehler < Gruppe.ListCount(); ++Zaehler) queue.text(Gruppe.List(Zaehler));
-    if (!Speichern(queue, kPackliste)) return;
-    Prozessstart(1, GewaehlteConfig, false, ASfra, true);
+    if (!Speichern(queue, common::kPackliste)) return;
+    const bool kommunicatorOffen = program().find<Kommunicator>() != nullptr;
+    if (Prozessstart(1, GewaehlteConfig, false, ASfra, true)) return;
+    common::packlisteLeeren(program().platform.dialogs, program().Path());
+    // A communicator open before keeps the list it read then.
+    if (Kommunicator* k = program().find<Kommunicator>(); k && !kommunicatorOffen)
+        k->PackVerwerfen();
 }
 
 // Only the group's first entry runs as server 2: the communicator steps a

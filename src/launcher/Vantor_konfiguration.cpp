@@ -24,6 +24,8 @@ void Vantor::Konm1c_Click() {
         CommonDialog1.Flags = platform::cdlOFNOverwritePrompt;
         CommonDialog1.Filter = kKonfigFilter;
         CommonDialog1.FilterIndex = 1;
+        // A name typed without ".CFG" would not be listed by the load's filter.
+        CommonDialog1.DefaultExt = "CFG";
         // The shared dialog still holds the last pick, which may be the
         // game's program from the game-folder panel: that is no name to
         // offer for a save. Its folder still is.

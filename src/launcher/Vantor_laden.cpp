@@ -10,6 +10,8 @@
 
 namespace {
 
+using Items = std::vector<std::string>;
+
 // A check-box value from a file; values no box can take count as unticked.
 int haekchen(long wert) { return wert >= 0 && wert <= 2 ? static_cast<int>(wert) : 0; }
 
@@ -32,8 +34,7 @@ void Vantor::Form_Load() {
 
     // Without a usable game folder nothing else can work: ask for it.
     const std::vector<std::string> pfad =
-        einstellungen::leseItems(common::pfad(program().Path(), einstellungen::kSTPfad),
-                                 einstellungen::kSTPfadZeilen);
+        Einlesen(einstellungen::kSTPfad, einstellungen::kSTPfadZeilen).value_or(Items{});
     if (!pfad.empty()) Despfad.Text = pfad[0];
     if (pfad.size() < einstellungen::kSTPfadZeilen || Despfad.Text() == "") return Erstlauf();
     try {
@@ -83,9 +84,11 @@ void Vantor::Erstlauf() {
     // A folder that is briefly unusable (an unmounted disk) must not cost
     // the user the last values: only a missing or short file gets the
     // design values. A complete one is taken into the boxes, so that an end
-    // from the panel writes it back as it was.
-    if (einstellungen::vollstaendig(common::pfad(program().Path(), einstellungen::kLetztes),
-                                    einstellungen::kLetztesZeilen))
+    // from the panel writes it back as it was; one that cannot be read stays.
+    const std::optional<Items> letztes =
+        Einlesen(einstellungen::kLetztes, einstellungen::kLetztesZeilen);
+    if (!letztes) return;
+    if (letztes->size() >= einstellungen::kLetztesZeilen)
         LetztesLesen();
     else
         LetztesSpeichern();
@@ -93,8 +96,8 @@ void Vantor::Erstlauf() {
 
 // Letztes.ini stops quietly where it ends: what it lacks keeps its value.
 void Vantor::LetztesLesen() {
-    const std::vector<std::string> items = einstellungen::leseItems(
-        common::pfad(program().Path(), einstellungen::kLetztes), einstellungen::kLetztesZeilen);
+    const std::vector<std::string> items =
+        Einlesen(einstellungen::kLetztes, einstellungen::kLetztesZeilen).value_or(Items{});
     ui::TextBox* texte[] = {&Spieler, &Limit,         &Zeitlimit, &Packete,  &Levelstart,
                             &Wiederholrate, &Levelname, nullptr, &Spielname, &Begrüssungstext};
     for (std::size_t i = 0; i < items.size(); ++i) {
@@ -113,8 +116,8 @@ void Vantor::LetztesLesen() {
 // Setting the boxes and lists runs their click procedures, so the
 // dependent controls follow the stored values.
 void Vantor::ServertoolLesen() {
-    const einstellungen::Voreinstellungen v =
-        einstellungen::leseServertool(common::pfad(program().Path(), einstellungen::kServertool));
+    const einstellungen::Voreinstellungen v = einstellungen::voreinstellungenAus(
+        Einlesen(einstellungen::kServertool, einstellungen::kServertoolZeilen).value_or(Items{}));
     Logginname.Text = v.Logginname;
     Paswort.Text = v.Paswort;
     port.Text = v.port;
@@ -141,8 +144,8 @@ void Vantor::ServertoolLesen() {
 }
 
 void Vantor::STSLesen() {
-    const einstellungen::AngelegteServer s =
-        einstellungen::leseSTS(common::pfad(program().Path(), einstellungen::kSTS));
+    const einstellungen::AngelegteServer s = einstellungen::angelegteAus(
+        Einlesen(einstellungen::kSTS, einstellungen::kSTSZeilen).value_or(Items{}));
     auto knoepfe = ServerKnopf();
     auto pfade = ServerConfig();
     for (std::size_t i = 0; i < s.Slots.size(); ++i) {
@@ -158,9 +161,13 @@ void Vantor::STSLesen() {
         if (!eintrag.empty()) Gruppe.AddItem(eintrag);
 }
 
+// A Mod.ini that cannot be read offers the first-run game types; it is not
+// written over with them.
 void Vantor::ModLesen() {
-    for (const std::string& mod :
-         einstellungen::leseMod(common::pfad(program().Path(), einstellungen::kMod))) {
+    bool vorhanden = false;
+    const std::optional<Items> gelesen =
+        Einlesen(einstellungen::kMod, std::string::npos, &vorhanden);
+    for (const std::string& mod : gelesen && vorhanden ? *gelesen : einstellungen::standardMods()) {
         Spieletyp.AddItem(mod);
         Modliste.AddItem(mod);
     }
@@ -173,12 +180,33 @@ void Vantor::Start_Timer() {
 
 bool Vantor::Speichern(const common::LineWriter& inhalt, const std::string& dateiname) {
     const std::string datei = common::pfad(program().Path(), dateiname);
+    if (Unlesbar.count(dateiname) > 0) {
+        Antwort = std::to_string(common::Meldung(program().platform.dialogs,
+                                                 common::nichtUeberschriebenText(datei),
+                                                 platform::vbCritical));
+        return false;
+    }
     std::string grund;
     if (inhalt.writeTo(datei, &grund)) return true;
     Antwort = std::to_string(common::Meldung(program().platform.dialogs,
                                              common::fileWriteErrorText(datei, grund),
                                              platform::vbCritical));
     return false;
+}
+
+std::optional<std::vector<std::string>> Vantor::Einlesen(const std::string& dateiname,
+                                                         std::size_t hoechstens,
+                                                         bool* vorhanden) {
+    const std::string datei = common::pfad(program().Path(), dateiname);
+    einstellungen::Lesung l = einstellungen::lese(datei, hoechstens);
+    if (vorhanden) *vorhanden = l.vorhanden;
+    if (!l.fehler) {
+        Unlesbar.erase(dateiname);
+        return std::move(l.items);
+    }
+    Unlesbar.insert(dateiname);
+    common::lesefehlerMelden(program().platform.dialogs, datei, *l.fehler);
+    return std::nullopt;
 }
 
 bool Vantor::LetztesSpeichern() {

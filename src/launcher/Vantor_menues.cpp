@@ -66,14 +66,29 @@ std::string Vantor::GamespyDatei() const {
 
 namespace {
 
-// Only a file that can be read counts as there, as at start-up.
-bool lesbar(const std::string& datei) { return common::readFileBytes(datei).has_value(); }
+// Only a file that can be read counts as there, as at start-up. Anything
+// but a plain file is looked at without being opened, and named by nobody.
+bool lesbar(const std::string& datei) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(datei, ec) && common::readFileBytes(datei).has_value();
+}
+
+// A named pipe or a device under the name: nothing the tool made or may
+// replace.
+bool keineDatei(const std::string& datei) {
+    std::error_code ec;
+    const auto art = std::filesystem::status(datei, ec).type();
+    return !ec && art != std::filesystem::file_type::regular &&
+           art != std::filesystem::file_type::directory &&
+           art != std::filesystem::file_type::not_found;
+}
 
 }  // namespace
 
 // Creates Gamespy.cfg when it is missing and deletes it when it is there,
-// each after a question. spypic shows afterwards whether the file is there,
-// whatever became of the attempt.
+// each after a question. spypic shows afterwards whether a file of that name
+// is there, in any case, whatever became of the attempt: with Gamespy.cfg
+// and gamespy.cfg both there, a delete leaves the other.
 void Vantor::m41_Click() {
     platform::Platform& p = program().platform;
     // Without a game folder the file would land in the file-system root.
@@ -83,6 +98,11 @@ void Vantor::m41_Click() {
         return;
     }
     const std::string datei = GamespyDatei();
+    if (keineDatei(datei)) {
+        Antwort = std::to_string(
+            common::Meldung(p.dialogs, common::keineDateiText(datei), platform::vbCritical));
+        return;
+    }
     auto frage = [&](const char* text) {
         const int antwort = common::Meldung(p.dialogs, text, platform::vbOKCancel + platform::vbQuestion);
         Antwort = std::to_string(antwort);
@@ -111,13 +131,15 @@ void Vantor::m41_Click() {
         else
             melde(common::fileWriteErrorText(datei, grund), platform::vbCritical);
     }
-    spypic.Visible = lesbar(datei);
+    spypic.Visible = lesbar(GamespyDatei());
 }
 
-// A path of fewer than three characters cannot name a file: beep.
+// A path of fewer than three characters cannot name a file: beep. One that
+// Edit.ini cannot hold is refused at the choice.
 void Vantor::m3Keb_Click() {
     if (!KonfigurationWaehlen()) return;  // cancelled: Edit.ini stays as it is
     Eingabezeile = CommonDialog1.FileName();
+    if (!common::pfadSpeicherbar(program().platform.dialogs, Eingabezeile, false)) return;
     if (common::zeichenzahl(Eingabezeile) >= 3)
         EditorÖffnen(Eingabezeile);
     else

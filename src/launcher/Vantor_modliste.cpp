@@ -50,17 +50,14 @@ void Vantor::Modloschen_Click() {
 // list, as at start-up. One that cannot be read is reported, and both lists
 // keep what they hold. Spieletyp keeps its shown text.
 void Vantor::Standartzuruck_Click() {
-    const std::string datei = common::pfad(program().Path(), einstellungen::kMod);
-    std::string grund;
-    const std::optional<std::vector<std::string>> mods =
-        einstellungen::leseModGeprueft(datei, &grund);
-    if (!mods) {
-        Antwort = std::to_string(common::lesefehlerMelden(program().platform.dialogs, datei, grund));
-        return;
-    }
+    bool vorhanden = false;
+    const std::optional<std::vector<std::string>> gelesen =
+        Einlesen(einstellungen::kMod, std::string::npos, &vorhanden);
+    if (!gelesen) return;
+    const std::vector<std::string>& mods = vorhanden ? *gelesen : einstellungen::standardMods();
     Modliste.Clear();
     Spieletyp.Clear();
-    for (const std::string& mod : *mods) {
+    for (const std::string& mod : mods) {
         Spieletyp.AddItem(mod);
         Modliste.AddItem(mod);
     }

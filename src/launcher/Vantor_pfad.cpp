@@ -1,7 +1,6 @@
 // The game-folder panel: the user picks the game's executable or types its
 // folder; saving stores it and runs the load again.
 #include "common/CommandLine.h"
-#include "common/Encoding.h"
 #include "common/MessageBox.h"
 #include "launcher/Einstellungen.h"
 #include "launcher/Vantor.h"
@@ -49,14 +48,9 @@ void Vantor::Pfadspeichern_Click() {
     // The load changes into the folder, so a relative one would name a
     // different folder at every start: it is kept absolute.
     const std::string spielordner = common::absoluterOrdner(Despfad.Text());
-    if (!common::inAnsiDarstellbar(spielordner)) {
-        Antwort = std::to_string(common::Meldung(
-            program().platform.dialogs,
-            "Der Name des Ordners " + spielordner +
-                " enthält Zeichen, die die Einstellungsdateien nicht speichern können. Bitte "
-                "einen Ordner wählen, dessen Name nur solche Zeichen enthält, die Windows-1252 "
-                "kennt.",
-            platform::vbCritical));
+    int antwort = 0;
+    if (!common::pfadSpeicherbar(program().platform.dialogs, spielordner, true, &antwort)) {
+        Antwort = std::to_string(antwort);
         return;
     }
     Despfad.Text = spielordner;
@@ -66,17 +60,21 @@ void Vantor::Pfadspeichern_Click() {
         bool schreiben;
     };
     const std::string& ordner = program().Path();
-    auto ort = [&](const std::string& name) { return common::pfad(ordner, name); };
-    bool modVorhanden = false;
-    einstellungen::leseItems(ort(einstellungen::kMod), 0, &modVorhanden);
+    // Missing or cut short; one that is there and cannot be read is not
+    // written over: the load that follows names it.
+    auto fehlt = [&](const std::string& name, std::size_t zeilen) {
+        const einstellungen::Lesung l = einstellungen::lese(common::pfad(ordner, name), zeilen);
+        return !l.fehler && l.items.size() < zeilen;
+    };
+    // Any Mod.ini that is there is the user's list, an empty one too.
+    const bool modDa = einstellungen::lese(common::pfad(ordner, einstellungen::kMod), 0).vorhanden;
     const Datei dateien[] = {
         {einstellungen::kSTPfad, einstellungen::zeilenSTPfad(Despfad.Text()), true},
         {einstellungen::kServertool, einstellungen::erstlaufServertool(),
-         !einstellungen::vollstaendig(ort(einstellungen::kServertool), einstellungen::kServertoolZeilen)},
+         fehlt(einstellungen::kServertool, einstellungen::kServertoolZeilen)},
         {einstellungen::kSTS, einstellungen::erstlaufSTS(),
-         !einstellungen::vollstaendig(ort(einstellungen::kSTS), einstellungen::kSTSZeilen)},
-        {einstellungen::kMod, einstellungen::zeilenMod(einstellungen::standardMods()),
-         !modVorhanden},
+         fehlt(einstellungen::kSTS, einstellungen::kSTSZeilen)},
+        {einstellungen::kMod, einstellungen::zeilenMod(einstellungen::standardMods()), !modDa},
     };
     for (const Datei& d : dateien)
         if (d.schreiben && !Speichern(d.inhalt, d.name)) return;

@@ -68,12 +68,12 @@ void Vantor::Serverstart(int server) {
     Prozessstart(server, config, Hortmodus == 1, Startserver, false);
 }
 
-void Vantor::Prozessstart(int server, const std::string& config, bool hoard, ui::Frame& rahmen,
+bool Vantor::Prozessstart(int server, const std::string& config, bool hoard, ui::Frame& rahmen,
                           bool kommunicator) {
     platform::Platform& p = program().platform;
     // A start the game could not take starts nothing, before anything is
     // asked or the countdown begins; the frame stays open.
-    if (StartVerweigert(server, config)) return;
+    if (StartVerweigert(server, config)) return false;
     const common::Serverbefehl befehl = Startzeile(server, Despfad.Text(), config,
                                                    Tempordners2.Text(),
                                                    server == 1 ? port.Text() : port2.Text());
@@ -95,7 +95,7 @@ void Vantor::Prozessstart(int server, const std::string& config, bool hoard, ui:
     if (VSAutoend.Value() == 1) program().load<Counterfenster>();
     PanelSchliessen(rahmen);
 
-    if (!startet) return;
+    if (!startet) return false;
     const int stil = minimiert == 0   ? platform::vbNormalFocus
                      : server == 1    ? platform::vbMinimizedNoFocus
                                       : platform::vbMinimizedFocus;
@@ -107,7 +107,9 @@ void Vantor::Prozessstart(int server, const std::string& config, bool hoard, ui:
         common::Meldung(p.dialogs, "Der Server konnte nicht gestartet werden:\n" + zeile,
                         platform::vbCritical);
         if (hortGestellt) Hortsetzten.Enabled = false;
+        return false;
     }
+    return true;
 }
 
 bool Vantor::StartwerteVerweigert(int server) {

@@ -4,6 +4,7 @@
 #include "common/Packliste.h"
 #include "common/MessageBox.h"
 #include "common/Paths.h"
+#include "launcher/Einstellungen.h"
 #include "launcher/Vantor.h"
 
 void Vantor::verbindeStartrahmen() {
@@ -43,14 +44,17 @@ void Vantor::SStart_Click() {
 // there, so a second server is not offered beside it. No queue at all (no
 // file, no item) frees server 2; an empty first line leaves it as it is.
 void Vantor::PackTest(ui::CommandButton& server2) {
-    auto queue = common::ItemReader::open(common::packlistenPfad(program().Path()));
-    std::string erster;
-    if (!queue || !queue->next(erster)) {
+    // A queue that cannot be read is named; the communicator cannot read it
+    // either, so no pack of it will run.
+    const std::string datei = common::packlistenPfad(program().Path());
+    const einstellungen::Lesung queue = einstellungen::lese(datei, 1);
+    if (queue.fehler) common::lesefehlerMelden(program().platform.dialogs, datei, *queue.fehler);
+    if (queue.items.empty()) {
         server2.Enabled = true;
         return;
     }
-    Eingabezeile = erster;
-    if (erster != "") server2.Enabled = false;
+    Eingabezeile = queue.items[0];
+    if (Eingabezeile != "") server2.Enabled = false;
 }
 
 void Vantor::ConLöschen_Click() {

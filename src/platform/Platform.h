@@ -41,6 +41,9 @@ struct FileDialogRequest {
     int Flags = 0;
     std::string FileName;  // proposed name or path
     std::string InitDir;
+    // Save dialogs: the extension (without its dot) given to a name typed
+    // without one.
+    std::string DefaultExt;
 };
 
 // Common dialog flags used by the windows.

@@ -486,6 +486,7 @@ platform::FileDialogRequest requestOf(const CommonDialog& d) {
     r.Flags = d.Flags();
     r.FileName = d.FileName();
     r.InitDir = d.InitDir();
+    r.DefaultExt = d.DefaultExt();
     return r;
 }
 }  // namespace

@@ -266,6 +266,8 @@ public:
     Property<std::string> FileName{*this, "FileName"};
     Property<std::string> FileTitle{*this, "FileTitle"};
     Property<std::string> InitDir{*this, "InitDir"};
+    // The extension a save dialog gives a name typed without one.
+    Property<std::string> DefaultExt{*this, "DefaultExt"};
     Property<bool> CancelError{*this, "CancelError", false};
     Property<int> Copies{*this, "Copies", 1};
 

@@ -172,11 +172,17 @@ TEST_F(CommonFiles, AtomicWriteReplacesTheFileALinkNamesNotTheLink) {
 }
 
 // A pipe or a device is not replaced, nor is the game's program: under its
-// names (the windows' tests) or as any ELF file. A look-alike name is.
+// names (the windows' tests) or as any executable ELF file. A look-alike
+// name is, and so is a file that merely begins like a program: a text
+// starting with 0x7F, or an ELF file nobody may run.
 TEST_F(CommonFiles, PipesDevicesAndProgramsAreNotReplaced) {
     ASSERT_EQ(::mkfifo(path("rohr").c_str(), 0644), 0);
-    put("kopie", std::string("\x7f" "ELF\2\1", 6));
+    put("kopie", std::string("\x7f" "ELF\2\1\1\0", 8));
+    std::filesystem::permissions(path("kopie"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
     put("mainframe.CFG", "MZ");
+    put("text.ini", std::string("\x7f" "ELF, Zwerge\r\n"));
+    put("bibliothek", std::string("\x7f" "ELF\2\1\1\0", 8));
     const std::pair<std::string, std::string> faelle[] = {{path("rohr"), common::kKeineDatei},
                                                           {"/dev/zero", common::kKeineDatei},
                                                           {path("kopie"), common::kSpielprogrammGrund}};
@@ -185,10 +191,11 @@ TEST_F(CommonFiles, PipesDevicesAndProgramsAreNotReplaced) {
         EXPECT_FALSE(common::writeFileAtomic(p, "x", &reason)) << p;
         EXPECT_EQ(reason, grund);
     }
-    EXPECT_TRUE(common::writeFileAtomic(path("mainframe.CFG"), "x", nullptr));
+    for (const char* ersetzt : {"mainframe.CFG", "text.ini", "bibliothek"})
+        EXPECT_TRUE(common::writeFileAtomic(path(ersetzt), "x", nullptr)) << ersetzt;
     EXPECT_TRUE(std::filesystem::is_fifo(path("rohr")));
-    EXPECT_EQ(contents(path("kopie")).substr(1), "ELF\2\1");
-    EXPECT_EQ(entries(), 3u);
+    EXPECT_EQ(contents(path("kopie")).substr(1), std::string("ELF\2\1\1\0", 7));
+    EXPECT_EQ(entries(), 5u);
 }
 
 // Processes killed at random moments while they write, then one normal

@@ -57,10 +57,13 @@ TEST_F(FormEditorTest, ShowsTheFileAndFollowsÖffnenInItsCaptions) {
     program->load<FormEditor>();  // open already: keeps its file
     EXPECT_EQ(e.Caption(), "CFG-Editor - " + datei("a.CFG"));
 
+    // Cancelled: the text, edits included, and the caption stay.
+    e.TextfeldEditor.userSetsText("PPS=7 ungespeichert");
     fake.answerOpen(std::nullopt);
     e.laden.userClick();
-    EXPECT_EQ(e.Caption(), "CFG Editor");
-    EXPECT_EQ(e.TextfeldEditor.Text(), "");
+    EXPECT_EQ(e.Caption(), "CFG-Editor - " + datei("a.CFG"));
+    EXPECT_EQ(e.TextfeldEditor.Text(), "PPS=7 ungespeichert");
+    EXPECT_EQ(e.Datei, datei("a.CFG"));
 
     fake.answerOpen(datei("weg.CFG"));
     fake.answerMsgBox(platform::vbOK, "weg.CFG konnte nicht gelesen");
@@ -152,6 +155,7 @@ struct Ladefehler {
     const char* name;
     std::optional<std::string> editIni;  // nullopt: missing
     const char* meldung;
+    int flags = 0;  // Edit.ini's own failure is critical, as any settings file's
 };
 
 class FormEditorLadefehlerTest : public FormEditorTest,
@@ -162,13 +166,14 @@ TEST_P(FormEditorLadefehlerTest, SaysWhyAndUnloadsSoTheNextHandOffOpensAfresh) {
     fake.answerMsgBox(platform::vbOK, GetParam().meldung);
     program->load<FormEditor>();
     EXPECT_EQ(editor(), nullptr);
-    EXPECT_EQ(fake.msgBoxes.at(0).flags, 0);
+    EXPECT_EQ(fake.msgBoxes.at(0).flags, GetParam().flags);
     EXPECT_TRUE(öffne(datei("a.CFG"), inhalt).Visible());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faelle, FormEditorLadefehlerTest,
-    ::testing::Values(Ladefehler{"EditIniFehlt", std::nullopt, "Edit.ini konnte nicht gelesen"},
+    ::testing::Values(Ladefehler{"EditIniFehlt", std::nullopt, "Edit.ini konnte nicht gelesen",
+                                 platform::vbCritical},
                       Ladefehler{"EditIniLeer", std::string(), "nennt keine Datei"},
                       Ladefehler{"LeererPfad", std::string("\r\n"), "keine Datei angegeben"},
                       Ladefehler{"DateiFehlt", std::string("/gibt/es/nicht.CFG\r\n"),

@@ -167,15 +167,18 @@ TEST_F(MenuesTest, ModListeLoeschenUndAufStandartZurueck) {
     klick(v->Standartzuruck);
     EXPECT_EQ(v->Modliste.items(), einstellungen::standardMods());
     EXPECT_EQ(v->Spieletyp.items(), einstellungen::standardMods());
-    testing_support::makeDirs(prog("Mod.ini/x"));
-    fake.answerMsgBox(platform::vbOK, prog("Mod.ini") + " konnte nicht gelesen");
+    // A Mod.ini that cannot be read (a link that leads round in a circle)
+    // is named, and not written over with a list that never came from it.
+    fs::create_symlink("Mod.ini", prog("Mod.ini"));
+    fake.answerMsgBox(platform::vbOK, prog("Mod.ini") + " konnte nicht gelesen werden:");
     klick(v->Standartzuruck);
     dazu("Neu");
-    fake.answerMsgBox(platform::vbOK, prog("Mod.ini") + " konnte nicht geschrieben");
+    fake.answerMsgBox(platform::vbOK, prog("Mod.ini") + " konnte nicht gelesen werden und wird darum nicht überschrieben.");
     klick(v->Modabbrechen);
     EXPECT_EQ(v->Spieletyp.items(), einstellungen::standardMods());
     EXPECT_EQ(v->Modliste.ListCount(), 10);
     EXPECT_TRUE(v->Modfenster.Visible());
+    EXPECT_TRUE(fs::is_symlink(prog("Mod.ini")));
 }
 
 TEST_F(MenuesTest, LevelListDoubleClickAndUebernehmen) {

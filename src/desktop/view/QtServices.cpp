@@ -122,6 +122,11 @@ std::optional<std::string> QtDialogs::fileDialog(const platform::FileDialogReque
         dialog.setFileMode(QFileDialog::AnyFile);
         if (!(r.Flags & platform::cdlOFNOverwritePrompt))
             dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // Only a save: an open dialog would add it to an existing file's
+        // name that has no extension, such as the game's program.
+        QString endung = qs(r.DefaultExt);
+        if (endung.startsWith(QLatin1Char('.'))) endung.remove(0, 1);
+        dialog.setDefaultSuffix(endung);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
