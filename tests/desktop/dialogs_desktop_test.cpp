@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
@@ -137,6 +138,14 @@ TEST(SaveDialog, ListsOnlyWhatTheFilterAllowsInGerman) {
     });
     EXPECT_EQ(dialogs.ShowSave(request), game / "fenster.CFG");
     EXPECT_TRUE(question.contains("existiert bereits")) << question.toStdString();
+
+    // A name typed without an extension gets the one the request gives.
+    request.DefaultExt = "CFG";
+    onNextDialog<QFileDialog>([&](QFileDialog* d) {
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("neu"));
+        static_cast<QDialog*>(d)->accept();
+    });
+    EXPECT_EQ(dialogs.ShowSave(request), game / "neu.CFG");
 }
 
 }  // namespace
