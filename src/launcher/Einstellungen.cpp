@@ -7,17 +7,6 @@
 
 namespace einstellungen {
 
-std::vector<std::string> leseItems(const std::string& pfad, std::size_t hoechstens,
-                                   bool* vorhanden) {
-    std::vector<std::string> items;
-    std::optional<common::ItemReader> leser = common::ItemReader::open(pfad);
-    if (vorhanden) *vorhanden = leser.has_value();
-    if (!leser) return items;
-    std::string item;
-    while (items.size() < hoechstens && leser->next(item)) items.push_back(item);
-    return items;
-}
-
 Lesung lese(const std::string& pfad, std::size_t hoechstens) {
     Lesung l;
     std::string grund;
@@ -35,8 +24,8 @@ Lesung lese(const std::string& pfad, std::size_t hoechstens) {
     return l;
 }
 
-bool vollstaendig(const std::string& pfad, std::size_t zeilen) {
-    return leseItems(pfad, zeilen).size() >= zeilen;
+std::vector<std::string> leseItems(const std::string& pfad, std::size_t hoechstens) {
+    return lese(pfad, hoechstens).items;
 }
 
 long zahl(const std::string& item) { return common::CLng(common::Val(item)); }

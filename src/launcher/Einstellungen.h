@@ -29,13 +29,9 @@ inline const std::string kLevelPack = "Level" + std::string(20, ' ') + "Pack";
 inline const std::string kLeererServer = "-----";
 
 // The items of a settings file, at most `hoechstens` of them (all when
-// npos). A missing or unreadable file gives none; *vorhanden tells which.
+// npos). A missing or unreadable file gives none.
 std::vector<std::string> leseItems(const std::string& pfad,
-                                   std::size_t hoechstens = std::string::npos,
-                                   bool* vorhanden = nullptr);
-
-// Whether a settings file is there and holds at least `zeilen` items.
-bool vollstaendig(const std::string& pfad, std::size_t zeilen);
+                                   std::size_t hoechstens = std::string::npos);
 
 // A settings file as read: at most `hoechstens` items, whether the file is
 // there, and why a file that is there could not be read.

@@ -106,8 +106,8 @@ common::LineWriter zeilen(const Werte& w, Art art) {
     // Server 2's file names no multiplayer settings file: the ship bans in
     // it are server 1's.
     if (art != Art::Server2) {
-        const std::string mps =
-            "MultiSettingsFile=" + std::string(common::spielwert(common::pfad(w.Spielordner, "Schiffe.mps")));
+        const std::string datei = common::pfad(w.Spielordner, "Schiffe.mps");
+        const std::string mps = "MultiSettingsFile=" + std::string(common::spielwert(datei));
         if (w.NativerServer)
             z.rawBytes(mps);
         else

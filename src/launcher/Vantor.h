@@ -314,10 +314,10 @@ public:
     // replaced with values that never came from it.
     bool Speichern(const common::LineWriter& inhalt, const std::string& dateiname);
     // Reads the items of a settings file of the program folder, at most
-    // `hoechstens`; none when it is missing. One that is there and cannot be
-    // read is named with the reason in a critical message and joins Unlesbar
-    // until a read of it succeeds; nullopt then.
-    // *vorhanden tells whether the file is there.
+    // `hoechstens`; none when it is missing (*vorhanden tells which). One
+    // that is there and cannot be read is named with the reason in a
+    // critical message and joins Unlesbar until a read of it succeeds;
+    // nullopt then.
     std::optional<std::vector<std::string>> Einlesen(const std::string& dateiname,
                                                      std::size_t hoechstens = std::string::npos,
                                                      bool* vorhanden = nullptr);

@@ -167,7 +167,8 @@ void Vantor::ModLesen() {
     bool vorhanden = false;
     const std::optional<Items> gelesen =
         Einlesen(einstellungen::kMod, std::string::npos, &vorhanden);
-    for (const std::string& mod : gelesen && vorhanden ? *gelesen : einstellungen::standardMods()) {
+    const Items& mods = gelesen && vorhanden ? *gelesen : einstellungen::standardMods();
+    for (const std::string& mod : mods) {
         Spieletyp.AddItem(mod);
         Modliste.AddItem(mod);
     }

@@ -96,15 +96,17 @@ TEST_P(PackOhneStart, LeavesNoQueue) {
     v.Gruppe.AddItem(gameRoot / (GetParam() ? std::string(100, 'a') : "a") + ".CFG");
     v.Gruppe.AddItem(gameRoot / "b.CFG");
     v.Hilfezeigen.Value = 1;
-    fake.shellSucceeds = false;
+    fake.startSucceeds = false;
     fake.answerMsgBox(platform::vbOK, GetParam() ? "wird nicht gestartet" : "konnte nicht gestartet");
     v.Server6.userClick();
     v.AS1.userClick();
     EXPECT_EQ(bytes("pack.cfg"), "");
     Kommunicator* k = program->find<Kommunicator>();
     ASSERT_EQ(k == nullptr, GetParam());
-    if (k) EXPECT_EQ(k->Gruppenliste.ListCount() + loop.isRunning(k->Timer1), 0);
-    if (k) EXPECT_EQ(k->Label17.ForeColor(), Kommunicator::kPackGrau);
+    if (k) {
+        EXPECT_EQ(k->Gruppenliste.ListCount() + loop.isRunning(k->Timer1), 0);
+        EXPECT_EQ(k->Label17.ForeColor(), Kommunicator::kPackGrau);
+    }
     v.Server2start.Enabled = false;
     v.SStart_Click();
     EXPECT_TRUE(v.Server2start.Enabled());
@@ -137,8 +139,9 @@ TEST_P(Unlesbar, IsNamedAndNeverWrittenOver) {
         Vantor& v = lade();
         if (d == Datei::STS) v.AnM3b.userClick();
         if (d == Datei::Servertool) v.Opm1a.userClick(), v.VorOK.userClick();
-        if (d == Datei::Letztes)
+        if (d == Datei::Letztes) {
             EXPECT_THROW(loop.dispatch([&] { v.endm1d.userClick(); }), ui::ProgramEnded);
+        }
         if (d == Datei::Erstlauf) v.Despfad.Text = gameFolder, v.Pfadspeichern.userClick();
         EXPECT_FALSE(v.Angelegte.Visible());
     }
