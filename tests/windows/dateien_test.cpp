@@ -175,6 +175,7 @@ TEST_P(SpielprogrammSpeichern, IsNotOfferedAndNeverReplaced) {
     ASSERT_EQ(fake.saveRequests.size(), 1u);
     EXPECT_EQ(fake.saveRequests[0].FileName, "");
     EXPECT_EQ(fake.saveRequests[0].InitDir, gameFolder);
+    EXPECT_EQ(fake.saveRequests[0].DefaultExt, "CFG");  // a typed name gets ".CFG"
     einKritischer(fake, "Programm des Spiels");
     EXPECT_EQ(testing_support::readBytes(programm), inhalt);
     EXPECT_EQ(v.Configname.Text(), "");
