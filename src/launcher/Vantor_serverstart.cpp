@@ -122,12 +122,13 @@ bool Vantor::StartwerteVerweigert(int server) {
 
 bool Vantor::StartVerweigert(int server, const std::string& config) {
     platform::Platform& p = program().platform;
-    return common::startVerweigert(p.dialogs, Startzeile(server, Despfad.Text(), config,
-                                                         Tempordners2.Text(),
-                                                         server == 1 ? port.Text() : port2.Text())) ||
-           common::konsolenportVerweigert(p, Despfad.Text(), config,
-                                          {{"Server 1", common::tempordnerServer1(Despfad.Text())},
-                                           {"Server 2", Tempordners2.Text()}});
+    if (common::startVerweigert(p.dialogs, Startzeile(server, Despfad.Text(), config,
+                                                      Tempordners2.Text(),
+                                                      server == 1 ? port.Text() : port2.Text())))
+        return true;
+    const std::vector<common::Serverplatz> plätze{
+        {"Server 1", common::tempordnerServer1(Despfad.Text())}, {"Server 2", Tempordners2.Text()}};
+    return common::konsolenportVerweigert(p, Despfad.Text(), config, plätze);
 }
 
 // Not kept in Antwort, which may hold the orb count of a start under way.

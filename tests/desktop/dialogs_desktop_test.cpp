@@ -36,13 +36,17 @@ void screenshot(QWidget* w, const QString& name) {
     EXPECT_TRUE(w->grab().save(path)) << path.toStdString();
 }
 
-// Runs `handle` on the next modal dialog of type D once it shows.
+// Runs `handle` on the next modal dialog of type D once it shows; a dialog
+// that does not show within 15 s fails the test instead of leaving it
+// waiting.
 template <class D>
-void onNextDialog(std::function<void(D*)> handle) {
-    QTimer::singleShot(20, [handle] {
+void onNextDialog(std::function<void(D*)> handle, int triesLeft = 750) {
+    QTimer::singleShot(20, [handle, triesLeft] {
         auto* d = qobject_cast<D*>(QApplication::activeModalWidget());
-        if (!d) return onNextDialog<D>(handle);
-        handle(d);
+        if (d) return handle(d);
+        if (triesLeft > 0) return onNextDialog<D>(handle, triesLeft - 1);
+        ADD_FAILURE() << "no " << D::staticMetaObject.className() << " showed";
+        if (QWidget* other = QApplication::activeModalWidget()) other->close();
     });
 }
 
@@ -134,6 +138,10 @@ TEST(SaveDialog, ListsOnlyWhatTheFilterAllowsInGerman) {
             screenshot(box, QStringLiteral("overwrite-question"));
             box->button(QMessageBox::Yes) ? box->button(QMessageBox::Yes)->click() : box->accept();
         });
+        // The dialog fills in the proposed name as it gets to it: accepted
+        // before that, it would take nothing and stay open.
+        auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        waitUntil([&] { return name && name->text() == "fenster.CFG"; });
         static_cast<QDialog*>(d)->accept();
     });
     EXPECT_EQ(dialogs.ShowSave(request), game / "fenster.CFG");
@@ -142,7 +150,10 @@ TEST(SaveDialog, ListsOnlyWhatTheFilterAllowsInGerman) {
     // A name typed without an extension gets the one the request gives.
     request.DefaultExt = "CFG";
     onNextDialog<QFileDialog>([&](QFileDialog* d) {
-        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("neu"));
+        // Typed once the proposed name is in, which would otherwise replace it.
+        auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        waitUntil([&] { return name && name->text() == "fenster.CFG"; });
+        name->setText(QStringLiteral("neu"));
         static_cast<QDialog*>(d)->accept();
     });
     EXPECT_EQ(dialogs.ShowSave(request), game / "neu.CFG");

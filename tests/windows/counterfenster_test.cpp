@@ -185,7 +185,9 @@ TEST_P(CounterHoard, EndsOnlyOnceTheOrbCountWentOut) {
     EXPECT_TRUE(fake.keys.empty());
     EXPECT_TRUE(bis(15000));
     EXPECT_EQ(fake.keys.size(), konsole ? 1u : 0u);
-    if (konsole) EXPECT_EQ(fake.keys[0].text, "$mincount 7\r");
+    if (konsole) {
+        EXPECT_EQ(fake.keys[0].text, "$mincount 7\r");
+    }
     EXPECT_TRUE(bytes("Letztes.ini").starts_with(crlf({"0", "1", "12", "0", "0", "8"})));
 }
 

@@ -58,7 +58,9 @@ TEST_P(NichtDarstellbar, IsRefusedAndTheOldFileStaysWhole) {
     EXPECT_EQ(readBytes(prog("Edit.ini")), game("a.CFG") + "\r\n");
     EXPECT_EQ(v.cn1.Text() + std::to_string(fake.processes.size()), "0");
     // The editor's save dialog gives a typed name ".CFG", as its filter lists.
-    if (wo == Wo::Editor) EXPECT_EQ(fake.saveRequests.at(0).DefaultExt, "CFG");
+    if (wo == Wo::Editor) {
+        EXPECT_EQ(fake.saveRequests.at(0).DefaultExt, "CFG");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Wege, NichtDarstellbar,
