@@ -148,12 +148,14 @@ TEST(SaveDialog, ListsOnlyWhatTheFilterAllowsInGerman) {
     EXPECT_TRUE(question.contains("existiert bereits")) << question.toStdString();
 
     // A name typed without an extension gets the one the request gives.
+    // The proposal names no listed file, so the listing, which the dialog
+    // reads in the background, cannot select one and overwrite the typed
+    // name; it is typed once the listing is in.
     request.DefaultExt = "CFG";
+    request.FileName = game / "vorschlag";
     onNextDialog<QFileDialog>([&](QFileDialog* d) {
-        // Typed once the proposed name is in, which would otherwise replace it.
-        auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        waitUntil([&] { return name && name->text() == "fenster.CFG"; });
-        name->setText(QStringLiteral("neu"));
+        waitUntil([&] { return listedNames(d).contains("fenster.CFG"); });
+        d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("neu"));
         static_cast<QDialog*>(d)->accept();
     });
     EXPECT_EQ(dialogs.ShowSave(request), game / "neu.CFG");
