@@ -204,6 +204,18 @@ protected:
     // the test and is closed, so the test goes on instead of waiting for a
     // user who never comes.
     void expectDialog(std::function<void(QWidget*)> answer) { answers_.push_back(std::move(answer)); }
+    // The next dialog is a critical "Talvir" message: `seen` gets its text,
+    // and it is answered with OK.
+    void expectCritical(std::function<void(const std::string&)> seen) {
+        expectDialog([seen = std::move(seen)](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle(), "Talvir");
+            EXPECT_EQ(box->icon(), QMessageBox::Critical);
+            seen(box->text().toStdString());
+            box->accept();
+        });
+    }
 
     std::string prog(const std::string& file) const { return programDir / file; }
     std::string game(const std::string& rel) const { return gameFolder + "/" + rel; }

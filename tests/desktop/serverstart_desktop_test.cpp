@@ -239,12 +239,8 @@ TEST_P(ServerstartBuilds, Server1RunsWithItsCommandLineAndTheStatusFollowsIt) {
         EXPECT_TRUE(waitUntil([&] { return label(v, "Label15") == "Ein"; }, kTwoPolls));
         if (n == 3) break;
         ASSERT_TRUE(serverUp(n));
-        expectDialog([](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            ASSERT_NE(box, nullptr);
-            EXPECT_TRUE(box->text().startsWith("Server 1 hat sich gleich nach dem Start beendet."))
-                << box->text().toStdString();
-            box->accept();
+        expectCritical([](const std::string& text) {
+            EXPECT_TRUE(text.starts_with("Server 1 hat sich gleich nach dem Start beendet.")) << text;
         });
         kill(next.pid, SIGKILL);
         ASSERT_TRUE(serverGone(n));
@@ -338,16 +334,11 @@ TEST_F(ServerstartDesktop, ServerThatEndsAtOnceIsReportedWithItsLog) {
     Vantor& v = openMainWindow();
     v.Levelname.Text = "Fehlt.mn3";
     bool shown = false;
-    expectDialog([&](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->windowTitle(), "Talvir");
-        EXPECT_EQ(box->icon(), QMessageBox::Critical);
-        EXPECT_EQ(box->text().toStdString(),
+    expectCritical([&](const std::string& text) {
+        EXPECT_EQ(text,
                   "Server 1 hat sich gleich nach dem Start beendet. Die letzten Zeilen seines "
                   "Protokolls (" + prog("Server1.log") + "):\nStarting the dedicated server with " +
                       game("fenster.CFG") + "\nError: Unable to load the level \"Fehlt.mn3\"");
-        box->accept();
         shown = true;
     });
     startServer1(v);
@@ -522,17 +513,11 @@ TEST_F(TwoServersOnePort, SecondServerIsRefusedAndNoCommandReachesTheOther) {
         "das Tool auch einen Server ohne Konsolenfenster.";
     QTest::mouseClick(widget<QPushButton>(v, "SStart"), Qt::LeftButton);
     bool refused = false;
-    expectDialog([&](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->windowTitle(), "Talvir");
-        EXPECT_EQ(box->icon(), QMessageBox::Critical);
-        EXPECT_TRUE(box->text().startsWith(QString::fromStdString(
-            "Der Server wird nicht gestartet: Den Konsolenport " + port +
-            " seiner Konfiguration hält schon Server 1.")))
-            << box->text().toStdString();
+    expectCritical([&](const std::string& text) {
+        EXPECT_TRUE(text.starts_with("Der Server wird nicht gestartet: Den Konsolenport " + port +
+                                     " seiner Konfiguration hält schon Server 1."))
+            << text;
         refused = true;
-        box->accept();
     });
     QTest::mouseClick(widget<QPushButton>(v, "Server2start"), Qt::LeftButton);
     EXPECT_TRUE(refused);
