@@ -31,6 +31,7 @@
 #ifdef VANTOR_BENCH_VIEW
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,6 +40,7 @@
 
 #include "desktop/GameServers.h"
 #include "desktop/view/QtView.h"
+#include "other_account.h"
 #endif
 
 namespace {
@@ -196,20 +198,55 @@ void BM_StatusPollTickWithView(benchmark::State& state) {
 #endif
 
 #ifdef VANTOR_BENCH_VIEW
-// The poll's question alone: whether each of the two folders is held.
+// The poll's question alone: whether each of the two folders is held; with
+// a second argument, beside that many sleeping processes of another account
+// (as root only: they run as nobody); with a third, a process is made
+// before each check, so that the check lists /proc anew.
 void BM_HeldFolderCheck(benchmark::State& state) {
     Aufbau& a = aufbau(static_cast<int>(state.range(0)));
+    const int fremde = static_cast<int>(state.range(1));
+    const bool neueProzesse = state.range(2) != 0;
+    pid_t schläfer = -1;
+    if (fremde > 0) {
+        if (!other_account::available()) {
+            state.SkipWithError("needs root to run processes as nobody");
+            return;
+        }
+        schläfer = other_account::startSleepers(fremde);
+        if (schläfer < 0) {
+            state.SkipWithError("the processes of nobody could not be started");
+            return;
+        }
+    }
     bool beide = true;
     for (auto _ : state) {
         // Past the life of the last scan: each check scans afresh.
         state.PauseTiming();
         std::this_thread::sleep_for(std::chrono::milliseconds(11));
+        // A process made since the last check: /proc is listed anew.
+        if (neueProzesse) {
+            // Spawned, not forked: a fork would leave this process's pages
+            // to be copied on the next writes, inside the measurement.
+            pid_t kind = 0;
+            char* argv[] = {const_cast<char*>("true"), nullptr};
+            if (posix_spawn(&kind, "/bin/true", nullptr, nullptr, argv, environ) == 0)
+                waitpid(kind, nullptr, 0);
+        }
         state.ResumeTiming();
         beide = a.vantor->ServerLäuft(1) && a.vantor->ServerLäuft(2);
     }
+    if (schläfer > 0) {
+        kill(schläfer, SIGKILL);
+        waitpid(schläfer, nullptr, 0);
+    }
     if (!beide) state.SkipWithError("a folder was not seen held");
+    state.counters["other_processes"] = fremde;
 }
-BENCHMARK(BM_HeldFolderCheck)->Arg(10000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HeldFolderCheck)
+    ->Args({10000, 0, 0})
+    ->Args({10000, 2000, 0})
+    ->Args({10000, 2000, 1})
+    ->Unit(benchmark::kMicrosecond);
 #endif
 
 // Each size's folders are made once and measured by all three in turn.
@@ -228,6 +265,7 @@ BENCHMARK(BM_StatusPollTickWithView)->Arg(100000)->Unit(benchmark::kMillisecond)
 
 int main(int argc, char** argv) {
 #ifdef VANTOR_BENCH_VIEW
+    other_account::runRoleIfAsked();
     // Called as a game server: hold the folder after "-tempdir".
     if (argc == 5 && std::string(argv[1]) == "-dedicated") halte(argv[4]);
     // No display needed: the view draws into memory.

@@ -1,5 +1,6 @@
 #include "common/CommandLine.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -14,6 +15,19 @@ namespace {
 // The game keeps 99 characters of an argument and of a level name 31.
 constexpr std::size_t kArgumentGrenze = 100;
 constexpr std::size_t kLevelnameGrenze = 32;
+// It reads a configuration line into 256 bytes, so 255 characters of it.
+constexpr std::size_t kZeilenGrenze = 255;
+
+constexpr std::string_view kLeer = " \t";
+
+std::string_view ohneLeerVorn(std::string_view text) {
+    return text.substr(std::min(text.find_first_not_of(kLeer), text.size()));
+}
+
+std::string_view ohneLeer(std::string_view text) {
+    text = ohneLeerVorn(text);
+    return text.substr(0, text.find_last_not_of(kLeer) + 1);
+}
 
 // Z: is Wine's drive for the whole file system.
 std::string windowsForm(const std::string& pfadangabe) {
@@ -89,31 +103,37 @@ std::optional<std::string> imSuchpfad(std::string_view name) {
     return std::nullopt;
 }
 
+Spielkonfiguration spielkonfigurationAus(std::string_view bytes) {
+    Spielkonfiguration gelesen;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t ende = bytes.find_first_of("\r\n", start);
+        if (ende == std::string_view::npos) ende = bytes.size();
+        // The rest of a longer line is lost, not read as a line of its own.
+        const std::string_view zeile =
+            ohneLeerVorn(bytes.substr(start, std::min(ende - start, kZeilenGrenze)));
+        start = ende + 1;
+        const std::size_t schlüsselEnde = std::min(zeile.find_first_of(" \t=:"), zeile.size());
+        const std::string_view schlüssel = zeile.substr(0, schlüsselEnde);
+        std::string_view rest = ohneLeerVorn(zeile.substr(schlüsselEnde));
+        if (!rest.empty() && (rest[0] == '=' || rest[0] == ':')) rest.remove_prefix(1);
+        const std::string wert(ohneLeer(spielwert(rest)));
+        if (gleichOhneGross(schlüssel, "MissionName"))
+            gelesen.levelname = wert;
+        else if (gleichOhneGross(schlüssel, "RemoteConsolePort"))
+            gelesen.konsolenport = wert;
+        else if (gleichOhneGross(schlüssel, "AllowRemoteConsole"))
+            gelesen.konsoleErlaubt = wert == "1";
+        else if (gleichOhneGross(schlüssel, "ConsolePassword"))
+            gelesen.konsolenpasswort = wert;
+    }
+    return gelesen;
+}
+
 std::optional<Spielkonfiguration> leseSpielkonfiguration(const std::string& datei) {
     const std::optional<std::string> bytes = readFileBytes(datei);
     if (!bytes) return std::nullopt;
-    Spielkonfiguration gelesen;
-    std::size_t start = 0;
-    while (start < bytes->size()) {
-        std::size_t ende = bytes->find_first_of("\r\n", start);
-        if (ende == std::string::npos) ende = bytes->size();
-        const std::string_view zeile = std::string_view(*bytes).substr(start, ende - start);
-        const std::size_t gleich = zeile.find('=');
-        if (gleich != std::string_view::npos) {
-            const std::string_view schlüssel = zeile.substr(0, gleich);
-            const std::string wert(spielwert(zeile.substr(gleich + 1)));
-            if (gleichOhneGross(schlüssel, "MissionName"))
-                gelesen.levelname = wert;
-            else if (gleichOhneGross(schlüssel, "RemoteConsolePort"))
-                gelesen.konsolenport = wert;
-            else if (gleichOhneGross(schlüssel, "AllowRemoteConsole"))
-                gelesen.konsoleErlaubt = wert == "1";
-            else if (gleichOhneGross(schlüssel, "ConsolePassword"))
-                gelesen.konsolenpasswort = wert;
-        }
-        start = ende + 1;
-    }
-    return gelesen;
+    return spielkonfigurationAus(*bytes);
 }
 
 bool portGültig(std::string_view port) {
@@ -163,6 +183,28 @@ Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& co
 
     befehl.einwand = werteEinwand(tempdir, port);
     if (!befehl.einwand.empty()) return befehl;
+    // The process gets an argument only up to its first NUL byte: the game
+    // would get another path.
+    for (std::size_t i = wine ? 1 : 0; i < befehl.wörter.size(); ++i) {
+        const std::string& wort = befehl.wörter[i];
+        if (wort.find('\0') == std::string::npos) continue;
+        std::string gezeigt;
+        for (char c : wort) gezeigt += c == '\0' ? std::string("\\0") : std::string(1, c);
+        befehl.einwand = std::string(kVerweigert) +
+                         "Ein Argument enthält ein Nullzeichen, an dem das Spiel es abschneiden "
+                         "würde:\n" + gezeigt;
+        return befehl;
+    }
+    // Wine turns a "\" of a Linux path into a folder separator.
+    if (wine) {
+        for (const std::string& linuxPfad : {befehl.wörter[1], configDatei, tempOrdner}) {
+            if (linuxPfad.find('\\') == std::string::npos) continue;
+            befehl.einwand = std::string(kVerweigert) +
+                             "Unter Wine wird \"\\\" in einem Pfad zum Ordnertrenner; das Spiel "
+                             "bekäme einen anderen Pfad als:\n" + linuxPfad;
+            return befehl;
+        }
+    }
     for (std::size_t i = wine ? 2 : 1; i < befehl.wörter.size(); ++i) {
         const std::string& wort = befehl.wörter[i];
         // Wine hands the game its arguments in the ANSI code page, one byte

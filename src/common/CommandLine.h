@@ -36,15 +36,20 @@ struct Serverbefehl {
     std::string einwand;
 };
 
-// What the game reads of a server configuration file for its start: the
-// last MissionName and RemoteConsolePort lines (keys in any case, a value
-// up to its first "," or ";"), in the file's code page.
+// What the game reads of a server configuration file for its start, in the
+// file's code page. It reads each line as the game does: its first 255
+// characters only; the key after leading blanks and tabs, up to a blank, a
+// tab, "=" or ":"; then blanks and tabs and one "=" or ":" if there is one;
+// the value up to its first "," or ";", without blanks and tabs around it.
+// Keys in any case; of a key given again, the last line counts.
 struct Spielkonfiguration {
     std::optional<std::string> levelname;
     std::string konsolenport = "2092";  // the game's default
     bool konsoleErlaubt = false;        // AllowRemoteConsole=1
     std::string konsolenpasswort;       // ConsolePassword, bytes of the file
 };
+// The configuration that the bytes of a file hold.
+Spielkonfiguration spielkonfigurationAus(std::string_view bytes);
 // Nullopt when the file cannot be read.
 std::optional<Spielkonfiguration> leseSpielkonfiguration(const std::string& datei);
 
@@ -66,11 +71,12 @@ std::string werteEinwand(const std::string& tempdir, const std::string& port);
 // A relative CFG or DIR is joined to the game folder: the game looks a bare
 // configuration name up elsewhere and needs its temporary folder absolute.
 // Each path and the port are one word whatever they hold.
-// Refused (einwand): the values werteEinwand refuses, an argument the game
-// would cut (100 characters or more), a configuration that is no ordinary
-// file, and one whose level name is too long for the game to load (32 or
-// more) or whose console port is no whole number from 1 to 65535; the
-// configuration is read for that when it can be.
+// Refused (einwand): the values werteEinwand refuses, an argument holding a
+// NUL byte, under Wine a path holding "\" (Wine makes it a separator), an
+// argument the game would cut (100 characters or more), a configuration
+// that is no ordinary file, and one whose level name is too long for the
+// game to load (32 or more) or whose console port is no whole number from
+// 1 to 65535; the configuration is read for that when it can be.
 Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& configName,
                            const std::string& tempdir, const std::string& port);
 

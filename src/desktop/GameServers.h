@@ -1,15 +1,23 @@
 // Which game servers run on this machine and what each of them holds: its
-// temporary folder and its remote console's port. Everything is read from
-// /proc as it is now, so servers started before the tool (or by an earlier
-// run of it) count as well as the ones it started itself.
+// temporary folder, its files and its remote console's socket. Everything is
+// read from /proc as it is now, so servers started before the tool (or by an
+// earlier run of it) count as well as the ones it started itself.
 //
-// The tool keeps no other record of who runs where: the status poll, the
-// start's refusal of a port already taken and the remote consoles all ask
-// here, so they never disagree.
+// The tool keeps no other record of who runs where: the status poll, "Cache
+// leeren", the start's refusal of a port already taken and the remote
+// consoles all ask here, so they never disagree.
+//
+// Only processes of the tool's own (real) user count. On a shared machine
+// another account can start anything with any arguments, listen on any port
+// and drop files into a shared folder; none of that may pass for one of the
+// host's servers, and none of it may keep the window waiting: another
+// account's process is passed over before anything is read that could wait
+// on it (its command line waits on its memory map).
 #pragma once
 
 #include <sys/types.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,74 +28,117 @@ namespace desktop {
 // Every process id in /proc.
 std::vector<pid_t> processIds();
 
+// The processes of this tool's real user: the owner of /proc/PID first (a
+// stat, which never waits on the process), then the real user id in its
+// status (a process that made itself non-dumpable shows root as the owner
+// of its entries).
+std::vector<pid_t> ownProcessIds();
+bool ownProcess(pid_t pid);
+
+// When the process started, in clock ticks since boot: the larger, the
+// newer; 0 when it is gone. A process id and its start time name one
+// process: an id used again is another process.
+unsigned long long startTicksOf(pid_t pid);
+// Whether that very process still runs.
+bool processIs(pid_t pid, unsigned long long startTicks);
+
 // Calls `visit` with the path of each open-file entry of the process
 // ("/proc/PID/fd/N") until it returns true; whether one did. False for a
 // process that is gone or not ours to look at.
 bool anyOpenFile(pid_t pid, const std::function<bool(const std::string&)>& visit);
 
 // What a server's configuration says about its remote console, read as the
-// game reads it: keys in any case, a value ends at "," or ";", the port is
-// 2092 unless RemoteConsolePort names another.
+// game reads it. The port is only what the configuration says now: the port
+// a running server listens on is that of its socket (consoleSocketOf).
 struct ConsoleSettings {
     int port = 2092;        // 0 when the configuration names no usable port
     bool allowed = false;   // AllowRemoteConsole=1
     std::string password;   // ConsolePassword, bytes of the file
 };
 
-// The configuration file at `path`; nothing when it cannot be read (a pipe
-// or device is not opened, so nothing waits here).
+// The configuration file at `path`, its first 64 KiB (the game's
+// configurations are far smaller); nothing when it is no regular file or
+// cannot be read. Nothing here waits: a pipe or device is not opened.
 std::optional<ConsoleSettings> consoleSettingsOf(const std::string& path);
 
 // One running dedicated server of the game.
 struct GameServer {
     pid_t pid = 0;
-    // When it started, in clock ticks since boot: the larger, the newer.
-    unsigned long long startTicks = 0;
+    unsigned long long startTicks = 0;  // see startTicksOf
     std::vector<std::string> words;  // its command line as the process has it
     std::string program;             // its program as a path here
     std::string config;              // its configuration file; "" when none given
     std::string tempdir;             // its temporary folder; "" when none given
-    ConsoleSettings console;         // read from its configuration now
+    // Read from its configuration once, when this process was first seen:
+    // what the server read at its start, not what a later start wrote.
+    ConsoleSettings console;
 };
 
-// The parts of a dedicated server's command line: the value after
-// "-dedicated", "-tempdir" (option names in any case). A Windows path on
-// Wine's drive Z: ("Z:\x\y") is the Linux path it stands for; a relative one
-// is taken from `folder`. Nothing when the words are no dedicated server of
-// the game: the program's name (after the last "/" or "\") is Descent3 or
-// main.exe in any case, and "-dedicated" with a value follows it.
+// The parts of a dedicated server's command line: the value after the first
+// "-dedicated" and the first "-tempdir" (option names in any case), as the
+// game takes them. A Windows path on Wine's drive Z: ("Z:\x\y") is the Linux
+// path it stands for; a relative one is taken from `folder`, the server's
+// own folder, and stays relative when that is not known. Nothing when the
+// words are no dedicated server of the game: the program's name (after the
+// last "/" or "\") is Descent3 or main.exe in any case, and "-dedicated"
+// with a value follows it.
 std::optional<GameServer> gameServerOf(const std::vector<std::string>& words,
                                        const std::string& folder);
 
-// The running game servers whose processes this user may see, oldest first.
+// The running game servers of this user, oldest first.
 std::vector<GameServer> runningGameServers();
 
-// The running game servers whose program lies in `folder` (compared as
-// canonical paths), oldest first: the servers of that game folder.
+// The running game servers of this user whose program lies in `folder`
+// (compared as canonical paths), oldest first: the servers of that game
+// folder.
 std::vector<GameServer> runningGameServersIn(const std::string& folder);
 
-// The game server running as `pid`, if it is one.
+// The game server of this user running as `pid`, if it is one.
 std::optional<GameServer> runningGameServer(pid_t pid);
 
 // Whether the process holds a file in `folder` (or below it) open or mapped.
 bool holdsFolder(pid_t pid, const std::string& folder);
 
-// Whether a running process holds the temporary folder: its ".lock" names a
-// running process, or a running game server holds a file there open or
-// mapped. The module files a server leaves behind when it ends do not count.
-// The servers are those of a scan at most 10 ms old, so that asking for two
-// folders in a row reads every process's command line once.
+// Whether a running server of this user holds the temporary folder: its
+// ".lock" names it, or it holds a file there open or mapped. The module
+// files a server leaves behind when it ends do not count. The servers are
+// those of a scan at most 10 ms old, so that asking for two folders in a row
+// scans the processes once.
 bool folderInUse(const std::string& folder);
 
-// The process that `path`, a server's ".lock" ("LOCK" and a process id),
-// names, when that process runs; 0 otherwise.
+// True when a running process of this user holds `path` open or has it
+// mapped into its memory (the same file: device and inode, so links and
+// other spellings count), or when `path` is a server's ".lock" naming a
+// running process of this user. False for a file that does not exist.
+bool fileInUse(const std::string& path);
+
+// The process that `path`, a server's ".lock", names, when that process runs
+// and is this user's; 0 otherwise. The game writes it as exactly 8 bytes:
+// "LOCK", then the process id as a 4-byte little-endian integer. Anything
+// else, or anything but a regular file, is no lock; it is read without
+// waiting and without following a link.
 pid_t runningLockHolder(const std::string& path);
 
-// Whether the process owns a listening TCP socket on `port` (IPv4 or IPv6,
-// any address): the socket's inode is among the process's open files.
-bool listensOn(pid_t pid, int port);
+// The game's lock for the process, as it writes it.
+std::string gameLock(pid_t pid);
 
-// The running game server that listens on `port`.
+// A listening TCP socket, and the address to call it at: a socket on every
+// address is called on the loopback one.
+struct ListeningSocket {
+    int family = 0;                          // AF_INET or AF_INET6
+    std::array<unsigned char, 16> address{}; // network byte order; 4 used for IPv4
+    int port = 0;
+    // "127.0.0.2:2092", "[::1]:2092"
+    std::string text() const;
+};
+
+// The listening TCP socket that the process owns (its inode among the
+// process's open files) and that is its remote console: the one on
+// `preferredPort` when it has one there, else its only port. Nothing when
+// it owns none, or several on other ports.
+std::optional<ListeningSocket> consoleSocketOf(pid_t pid, int preferredPort);
+
+// The running game server of this user that listens on `port`.
 std::optional<GameServer> consolePortHolder(int port);
 
 }  // namespace desktop

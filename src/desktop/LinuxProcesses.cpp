@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,6 +86,25 @@ void writeFull(int fd, const void* data, std::size_t size) {
     const int error = errno;
     writeFull(errorFd, &error, sizeof error);
     _exit(127);
+}
+
+// A server's log, emptied: a regular file only, never through a link (it
+// would empty whatever file the link names) and never waiting (a pipe under
+// that name would hold the start). Appending: a server of the slot that
+// still writes adds its lines at the end rather than into the new ones.
+// -1 when it cannot be had.
+int openLog(const std::string& path) {
+    const int fd =
+        open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC |
+                               O_NOCTTY, 0644);
+    if (fd < 0) return -1;
+    struct stat info;
+    // Emptied only once it is known to be a regular file.
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ftruncate(fd, 0) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace
@@ -197,10 +217,8 @@ bool LinuxProcesses::Start(const std::vector<std::string>& words, int windowStyl
     const bool server = slot == 1 || slot == 2;
     // Opened here, not in the child, so that a log that cannot be created
     // is known; the server starts all the same, as it ran before logs were
-    // kept. Appending: a server of the slot that still writes adds its
-    // lines at the end rather than into the new ones.
-    constexpr int kLogFlags = O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC;
-    int log = server ? open(logFile(slot).c_str(), kLogFlags, 0644) : -1;
+    // kept.
+    int log = server ? openLog(logFile(slot)) : -1;
     // Above the standard files, which the child sets anew before using it.
     if (log >= 0 && log <= STDERR_FILENO) {
         const int moved = fcntl(log, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);

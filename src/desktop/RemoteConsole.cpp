@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace desktop {
 namespace {
@@ -21,12 +22,11 @@ int millisecondsUntil(Clock::time_point deadline) {
 
 }  // namespace
 
-RemoteConsoleClient::RemoteConsoleClient(int port, std::string password)
-    : port_(port), password_(std::move(password)) {}
+RemoteConsoleClient::RemoteConsoleClient(std::string password) : password_(std::move(password)) {}
 
 RemoteConsoleClient::~RemoteConsoleClient() { closeSocket(); }
 
-bool RemoteConsoleClient::connect() {
+bool RemoteConsoleClient::connect(const ListeningSocket& where) {
     // A peer that takes a connection and drops it at once must not be
     // called again and again.
     const auto now = Clock::now();
@@ -35,14 +35,26 @@ bool RemoteConsoleClient::connect() {
     lastAttempt_ = now;
     closeSocket();
     state_ = State::Closed;
-    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_storage address{};
+    socklen_t size = 0;
+    if (where.family == AF_INET) {
+        auto& v4 = reinterpret_cast<sockaddr_in&>(address);
+        v4.sin_family = AF_INET;
+        v4.sin_port = htons(static_cast<uint16_t>(where.port));
+        std::memcpy(&v4.sin_addr, where.address.data(), 4);
+        size = sizeof v4;
+    } else if (where.family == AF_INET6) {
+        auto& v6 = reinterpret_cast<sockaddr_in6&>(address);
+        v6.sin6_family = AF_INET6;
+        v6.sin6_port = htons(static_cast<uint16_t>(where.port));
+        std::memcpy(&v6.sin6_addr, where.address.data(), 16);
+        size = sizeof v6;
+    } else {
+        return false;
+    }
+    fd_ = socket(where.family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd_ < 0) return false;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port_));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
-        errno != EINPROGRESS) {
+    if (::connect(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 && errno != EINPROGRESS) {
         closeSocket();
         return false;
     }

@@ -26,6 +26,8 @@
 #include <string_view>
 #include <vector>
 
+#include "desktop/GameServers.h"
+
 namespace desktop {
 
 using Clock = std::chrono::steady_clock;
@@ -57,7 +59,7 @@ public:
     };
 
     // `password` as the server compares it: bytes of the configuration file.
-    RemoteConsoleClient(int port, std::string password);
+    explicit RemoteConsoleClient(std::string password);
     // Closes whatever connection is left; log out first while the server lives.
     ~RemoteConsoleClient();
     RemoteConsoleClient(const RemoteConsoleClient&) = delete;
@@ -68,10 +70,12 @@ public:
     // The socket to watch for input, -1 without one.
     int fd() const { return fd_; }
 
-    // Starts connecting to 127.0.0.1 without waiting. False when that failed
-    // at once (nothing listens there; the state is Closed then), or when the
+    // Starts connecting to the socket without waiting: the server's own
+    // listening socket, called at its own address, so that nothing else on
+    // the same port elsewhere gets the password. False when that failed at
+    // once (nothing listens there; the state is Closed then), or when the
     // last attempt is less than kConnectInterval ago (nothing is tried).
-    bool connect();
+    bool connect(const ListeningSocket& where);
     // When the next connect() may try.
     Clock::time_point nextAttempt() const {
         return attempted_ ? lastAttempt_ + kConnectInterval : Clock::time_point::min();
@@ -110,7 +114,6 @@ private:
     bool writeAll(const std::string& bytes);
     void closeSocket();
 
-    int port_;
     std::string password_;
     State state_ = State::Closed;
     int fd_ = -1;

@@ -12,7 +12,6 @@
 
 #include "common/ConsoleCommand.h"
 #include "common/Encoding.h"
-#include "desktop/LinuxProcesses.h"
 
 namespace desktop {
 namespace {
@@ -47,10 +46,12 @@ std::string lower(std::string s) {
 }
 
 // A console the tool can log in to: enabled, and a password the server can
-// take as a line (with none, nobody gets in).
+// take as a line (with none, nobody gets in). The game keeps a password only
+// up to a NUL byte, which no line can hold: such a password never matches.
 bool usable(const ConsoleSettings& console) {
-    return console.allowed && console.port > 0 && !console.password.empty() &&
-           console.password.size() <= kLongestConsoleLine;
+    return console.allowed && !console.password.empty() &&
+           console.password.size() <= kLongestConsoleLine &&
+           console.password.find('\0') == std::string::npos;
 }
 
 std::vector<GameServer> gameFolderServers() {
@@ -96,8 +97,7 @@ void ServerConsoles::rescan(bool now) {
         server->console = found.console;
         server->seen = Clock::now();
         if (usable(found.console)) {
-            server->client =
-                std::make_unique<RemoteConsoleClient>(found.console.port, found.console.password);
+            server->client = std::make_unique<RemoteConsoleClient>(found.console.password);
             // The notifier goes before its socket: Qt must not watch a
             // descriptor that is closed (or already reused).
             Server* s = server.get();
@@ -108,7 +108,7 @@ void ServerConsoles::rescan(bool now) {
         servers_.push_back(std::move(server));
     }
     for (auto it = servers_.begin(); it != servers_.end();) {
-        if ((*it)->listed || processRuns((*it)->pid)) {
+        if ((*it)->listed || processIs((*it)->pid, (*it)->startTicks)) {
             ++it;
             continue;
         }
@@ -128,15 +128,16 @@ void ServerConsoles::serverStarted(pid_t pid) {
         }
 }
 
-// Connects only to the server's own listening socket: whatever else holds
-// the port is no console of this server. A connection is tried at most once
-// a second.
+// Connects only to the server's own listening socket, at its own address:
+// whatever else holds the port, there or on another address, is no console
+// of this server. A connection is tried at most once a second.
 void ServerConsoles::connectIfListening(Server& server) {
     if (!server.client || server.quitSent ||
         server.client->state() != RemoteConsoleClient::State::Closed ||
         Clock::now() < server.client->nextAttempt())
         return;
-    if (listensOn(server.pid, server.console.port)) server.client->connect();
+    if (const auto socket = consoleSocketOf(server.pid, server.console.port))
+        server.client->connect(*socket);
 }
 
 // Sessions log in as soon as their server listens and stay open while it
@@ -145,7 +146,7 @@ void ServerConsoles::serve() {
     rescan(false);
     for (auto it = servers_.begin(); it != servers_.end();) {
         Server& server = **it;
-        if (!processRuns(server.pid)) {
+        if (!processIs(server.pid, server.startTicks)) {
             forget(server);
             it = servers_.erase(it);
             continue;
@@ -189,7 +190,8 @@ void ServerConsoles::forget(Server& server) {
 void ServerConsoles::logoutAll() {
     const auto deadline = Clock::now() + kAnswerBound;
     for (auto& server : servers_) {
-        if (server->client && processRuns(server->pid)) server->client->logout(deadline);
+        if (server->client && processIs(server->pid, server->startTicks))
+            server->client->logout(deadline);
         forget(*server);
     }
     servers_.clear();
@@ -210,7 +212,8 @@ std::size_t ServerConsoles::heldBytes() const {
 ServerConsoles::Server* ServerConsoles::target() {
     Server* newest = nullptr;
     for (auto& server : servers_) {
-        if (!server->listed || server->quitSent || !processRuns(server->pid)) continue;
+        if (!server->listed || server->quitSent || !processIs(server->pid, server->startTicks))
+            continue;
         if (!newest || std::tie(server->startTicks, server->pid) > std::tie(newest->startTicks, newest->pid))
             newest = server.get();
     }
@@ -219,7 +222,8 @@ ServerConsoles::Server* ServerConsoles::target() {
 
 ServerConsoles::Server* ServerConsoles::active() {
     Server* server = remote_ ? find(activePid_, activeTicks_) : nullptr;
-    return server && server->client && processRuns(server->pid) ? server : nullptr;
+    return server && server->client && processIs(server->pid, server->startTicks) ? server
+                                                                                   : nullptr;
 }
 
 bool ServerConsoles::reach(Server& server, Clock::time_point deadline) {
@@ -232,8 +236,9 @@ bool ServerConsoles::reach(Server& server, Clock::time_point deadline) {
         if (state == State::Refused || state == State::Foreign) break;
         const auto now = Clock::now();
         if (state == State::Closed) {
-            const bool listens = listensOn(server.pid, server.console.port);
-            if (listens && client.connect()) continue;
+            const auto socket = consoleSocketOf(server.pid, server.console.port);
+            const bool listens = socket.has_value();
+            if (listens && client.connect(*socket)) continue;
             // A server just started opens its port soon; one that listens
             // but dropped the last connection is not called again so soon.
             const bool young = now - server.seen < kListenGrace;

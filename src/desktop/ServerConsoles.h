@@ -7,10 +7,12 @@
 //
 // The servers are found by their processes, whether this run of the tool
 // started them or an earlier one did, so a restarted tool reaches them too.
-// A session belongs to the process it was opened for: it is used only while
-// that process owns the listening socket on the port its configuration
-// names, so a command never reaches another server or a foreign program
-// that holds the port.
+// Only this user's servers count (see GameServers.h). A session belongs to
+// the process it was opened for, its id and its start time: it connects only
+// to the listening socket that process owns, at the address that socket is
+// bound to, so a command never reaches another server or a foreign program
+// on the same port. The port is the socket's; the password is what the
+// server's configuration said when the tool first saw the server.
 #pragma once
 
 #include <sys/types.h>

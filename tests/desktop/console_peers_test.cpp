@@ -237,7 +237,7 @@ TEST_P(ConsolePeers, PasswordWaitsMemoryAndConnectionsStayBounded) {
     }
     desktop::GameServer game;
     game.pid = server;
-    game.startTicks = 1;
+    game.startTicks = desktop::startTicksOf(server);
     game.console.port = peer.port;
     game.console.allowed = true;
     game.console.password = kPassword;

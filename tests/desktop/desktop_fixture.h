@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "TestFolders.h"
+#include "loopback.h"
 #include "wait_until.h"
 #include "common/CommandLine.h"
 #include "desktop/view/QtLoop.h"
@@ -117,23 +118,6 @@ inline bool processGone(pid_t pid) {
     std::string pidField, name, state;
     stat >> pidField >> name >> state;
     return !stat || state == "Z";
-}
-
-// A TCP port on 127.0.0.1 that nothing listens on now, for a stand-in's
-// remote console: tests run side by side, and a port a server closed a
-// connection on stays blocked for a while.
-inline int freePort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = 0;
-    if (fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    if (fd >= 0) close(fd);
-    return port;
 }
 
 // Which build of the game the test's game folder holds.

@@ -338,8 +338,8 @@ TEST_F(KommunicatorRemote, ToolsEndLeavesTheServerRunning) {
         const auto r = run(1).rcon;
         return std::find(r.begin(), r.end(), "RCON-LOGOUT ") != r.end();
     }));
-    desktop::RemoteConsoleClient next(consolePort, "geheim");
-    ASSERT_TRUE(next.connect());
+    desktop::RemoteConsoleClient next("geheim");
+    ASSERT_TRUE(next.connect(desktop_test::onLoopback(consolePort)));
     EXPECT_TRUE(next.waitReady(desktop::Clock::now() + std::chrono::seconds(5)));
     next.logout(desktop::Clock::now() + std::chrono::seconds(5));
     EXPECT_FALSE(processGone(run(1).pid));

@@ -7,6 +7,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstring>
+
+#include "desktop/GameServers.h"
+
 namespace desktop_test {
 
 // A socket listening on 127.0.0.1; its port goes to `port`. -1 on failure.
@@ -31,6 +35,16 @@ inline int freePort() {
     const int fd = loopbackListener(port);
     if (fd >= 0) close(fd);
     return port;
+}
+
+// Where a console listening on 127.0.0.1 at `port` is called.
+inline desktop::ListeningSocket onLoopback(int port) {
+    desktop::ListeningSocket socket;
+    socket.family = AF_INET;
+    socket.port = port;
+    const uint32_t loopback = htonl(INADDR_LOOPBACK);
+    std::memcpy(socket.address.data(), &loopback, 4);
+    return socket;
 }
 
 }  // namespace desktop_test

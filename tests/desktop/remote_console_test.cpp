@@ -98,8 +98,8 @@ TEST(RemoteConsole, LogsInSendsCommandsReadsPastEchoAndMessagesAndLogsOut) {
         p.say(std::string("Spieler Kim ist beigetreten\r\n") + '\0');
         if (p.line() == "logout") p.hangUp();
     });
-    RemoteConsoleClient client(peer.port, "geheim");
-    ASSERT_TRUE(client.connect());
+    RemoteConsoleClient client("geheim");
+    ASSERT_TRUE(client.connect(desktop_test::onLoopback(peer.port)));
     ASSERT_TRUE(client.waitReady(inHalfASecond()));
     ASSERT_TRUE(client.sendLine("say Grüße"));
     // Reading on while the server answers keeps the session as it is.
@@ -116,8 +116,8 @@ TEST(RemoteConsole, LogsInSendsCommandsReadsPastEchoAndMessagesAndLogsOut) {
 
 TEST(RemoteConsole, WrongPasswordIsRefusedAndNothingIsSent) {
     ScriptedPeer peer([](ScriptedPeer& p) { logIn(p, "richtig"); });
-    RemoteConsoleClient client(peer.port, "falsch");
-    ASSERT_TRUE(client.connect());
+    RemoteConsoleClient client("falsch");
+    ASSERT_TRUE(client.connect(desktop_test::onLoopback(peer.port)));
     EXPECT_FALSE(client.waitReady(inHalfASecond()));
     EXPECT_EQ(client.state(), State::Refused);
     EXPECT_FALSE(client.sendLine("quit"));
@@ -128,8 +128,8 @@ TEST(RemoteConsole, WrongPasswordIsRefusedAndNothingIsSent) {
 // unreachable once the half second is over, and the wait is no longer.
 TEST(RemoteConsole, SilentServerIsUnreachableWithinTheBound) {
     ScriptedPeer peer([](ScriptedPeer& p) { p.line(); });
-    RemoteConsoleClient client(peer.port, "geheim");
-    ASSERT_TRUE(client.connect());
+    RemoteConsoleClient client("geheim");
+    ASSERT_TRUE(client.connect(desktop_test::onLoopback(peer.port)));
     const auto start = Clock::now();
     EXPECT_FALSE(client.waitReady(start + 500ms));
     const auto waited = Clock::now() - start;
@@ -150,8 +150,8 @@ TEST(RemoteConsole, LineTooLongForTheServerIsNotSent) {
         taken = p.line();
         p.line();
     });
-    RemoteConsoleClient client(peer.port, "geheim");
-    ASSERT_TRUE(client.connect());
+    RemoteConsoleClient client("geheim");
+    ASSERT_TRUE(client.connect(desktop_test::onLoopback(peer.port)));
     ASSERT_TRUE(client.waitReady(inHalfASecond()));
     EXPECT_FALSE(client.sendLine(std::string(255, 'x')));
     EXPECT_FALSE(client.sendLine("say a\rquit"));
@@ -169,8 +169,8 @@ TEST(RemoteConsole, QuitClosesTheSessionAfterTheEcho) {
         p.line();  // "quit", echoed
         p.line();  // the client's close
     });
-    RemoteConsoleClient client(peer.port, "geheim");
-    ASSERT_TRUE(client.connect());
+    RemoteConsoleClient client("geheim");
+    ASSERT_TRUE(client.connect(desktop_test::onLoopback(peer.port)));
     ASSERT_TRUE(client.waitReady(inHalfASecond()));
     ASSERT_TRUE(client.sendLine("quit"));
     client.closeAfterEcho("quit");

@@ -18,7 +18,7 @@
 
 #include "wait_until.h"
 #include "common/ConsoleCommand.h"
-#include "desktop/FilesInUse.h"
+#include "desktop/GameServers.h"
 #include "desktop/LinuxProcesses.h"
 #include "desktop/X11Console.h"
 #include "desktop/X11Windows.h"
@@ -463,7 +463,7 @@ TEST_P(NativeStart, IsRefusedWithAnErrorLine) {
     // A running server holds the folder: this test process, as far as its
     // lock says.
     if (GetParam() == "locked")
-        std::ofstream(dir / "custom" / "cache" / ".lock") << "LOCK" << getpid();
+        std::ofstream(dir / "custom" / "cache" / ".lock", std::ios::binary) << desktop::gameLock(getpid());
     const std::string config = GetParam() == "relative" ? "fenster.CFG"
                                : GetParam() == "header" ? (dir / "bad.CFG").string()
                                                         : (dir / "fenster.CFG").string();
@@ -484,7 +484,7 @@ TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
     fs::create_symlink(STANDIN_SERVER, dir / "Descent3");
     const fs::path cache = dir / "custom" / "cache";
     std::ofstream(cache / "d3sold.tmp") << "left";
-    std::ofstream(cache / ".lock") << "LOCK999999";  // of no running process
+    std::ofstream(cache / ".lock", std::ios::binary) << desktop::gameLock(999999);  // of no running process
     LinuxProcesses processes(dir);
     ASSERT_TRUE(processes.Start({(dir / "Descent3").string(), "-dedicated", (dir / "fenster.CFG").string(),
                                  "-tempdir", cache.string()},
@@ -501,6 +501,40 @@ TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
     }
     EXPECT_EQ(modules, 5u);
 }
+
+// A server log that is a link or a pipe is not written through and does not
+// hold the start: the server starts with its output discarded, and its early
+// end says the log could not be created.
+class LogThatIsNoFile : public GameFolder, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(LogThatIsNoFile, IsLeftAloneAndTheStartGoesOn) {
+    fs::create_symlink(STANDIN_SERVER, dir / "Descent3");
+    const fs::path log = dir / "Server1.log", other = dir / "wichtig.txt";
+    std::ofstream(other, std::ios::binary) << "bleibt";
+    if (GetParam() == "link")
+        fs::create_symlink(other, log);
+    else
+        ASSERT_EQ(mkfifo(log.c_str(), 0644), 0);
+    LinuxProcesses processes(dir.string());
+    // The native build refuses a relative configuration and ends at once.
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(processes.Start({(dir / "Descent3").string(), "-dedicated", "fenster.CFG", "-tempdir",
+                                 (dir / "custom" / "cache").string()},
+                                platform::vbNormalNoFocus, 1));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    std::vector<platform::EarlyEnd> ends;
+    ASSERT_TRUE(waitUntil([&] {
+        ends = processes.EndedAfterStart();
+        return !ends.empty();
+    }));
+    EXPECT_FALSE(ends[0].logWritten);
+    std::ifstream kept(other, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "bleibt");
+    EXPECT_EQ(fs::symlink_status(log).type(),
+              GetParam() == "link" ? fs::file_type::symlink : fs::file_type::fifo);
+}
+
+INSTANTIATE_TEST_SUITE_P(Services, LogThatIsNoFile, ::testing::Values("link", "pipe"));
 
 }  // namespace
 

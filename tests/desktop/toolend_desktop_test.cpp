@@ -25,6 +25,7 @@
 // Xlib after Qt.
 #include <X11/Xlib.h>
 
+#include "loopback.h"
 #include "desktop/RemoteConsole.h"
 #include "desktop/X11Windows.h"
 
@@ -283,8 +284,8 @@ TEST_F(ToolEnd, ClosingTheMainWindowLogsOutOfTheSessionAndTheServerRunsOn) {
     EXPECT_FALSE(processGone(server.pid));
 
     // The server runs on and serves the next session.
-    desktop::RemoteConsoleClient next(consolePort, kPasswort);
-    ASSERT_TRUE(next.connect());
+    desktop::RemoteConsoleClient next(kPasswort);
+    ASSERT_TRUE(next.connect(desktop_test::onLoopback(consolePort)));
     ASSERT_TRUE(next.waitReady(desktop::Clock::now() + std::chrono::seconds(10)));
     ASSERT_TRUE(next.sendLine("say noch da"));
     EXPECT_EQ(typedInto(1, 2), (std::vector<std::string>{"Say gg", "say noch da"}));

@@ -1,6 +1,6 @@
 // A stand-in for the game's dedicated server, in its two builds:
 //
-//   Descent3 -dedicated CFG -tempdir DIR -useport PORT
+//   Descent3 -dedicated CFG -tempdir DIR -useport PORT [-useip ADDRESS]
 //     the native Linux build: no window, commands arrive only through the
 //     remote console (RemoteConsolePort of CFG, a TCP port with a password);
 //   main.exe -dedicated CFG -tempdir DIR -useport PORT   (also as `main`)
@@ -19,18 +19,23 @@
 //   END quit or END signal.
 //
 // As the real server does:
-// - option names are case-insensitive; errors go to standard error as
+// - option names are case-insensitive, and of an option given twice the
+//   first counts; errors go to standard error as
 //   "Error: ..." and the exit status is 0 even then; the native build wants
 //   an absolute configuration path whose first line is "[server config file]";
 // - a level (MissionName) that is neither in its folder nor in its missions
 //   folder (names in any case) ends the start with such an error;
-// - a value in the configuration ends at "," or ";";
-// - the temporary folder holds ".lock" (the text "LOCK" and the process id)
+// - a configuration line's key ends at a blank, a tab, "=" or ":", its value
+//   at "," or ";", trimmed of blanks and tabs; a line counts up to 255
+//   characters;
+// - the temporary folder holds ".lock" (8 bytes: "LOCK" and the process id
+//   as a 4-byte little-endian integer)
 //   and the loaded modules, a d3c*.tmp and several d3s*.tmp, mapped into the
 //   process; a start deletes leftover d3*.tmp files and refuses a folder
 //   whose .lock names a running process; "quit" removes .lock and the
 //   d3c*.tmp and leaves the d3s*.tmp files;
-// - the remote console listens on every IPv4 interface without SO_REUSEADDR,
+// - the remote console listens on every IPv4 interface, or on -useip's
+//   address alone, without SO_REUSEADDR,
 //   sends "Enter Password:" and a NUL, echoes every byte, takes lines ended
 //   by CR or LF (empty ones skipped, 255 characters or more dropped), closes
 //   a connection whose first line is not the password, answers a login with
@@ -146,15 +151,23 @@ std::optional<std::vector<std::string>> readConfiguration(const std::string& nam
     return lines;
 }
 
-// Key=Value settings; keys compared without case, a value ends at "," or ";".
+// Key=Value (or Key:Value) settings; keys compared without case, a value
+// ends at "," or ";" and loses its blanks and tabs at both ends.
 std::map<std::string, std::string> settingsOf(const std::vector<std::string>& lines) {
+    constexpr const char* kBlank = " \t";
     std::map<std::string, std::string> settings;
-    for (const std::string& line : lines) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        std::string value = line.substr(eq + 1);
-        value = value.substr(0, value.find_first_of(",;"));
-        settings[lower(line.substr(0, eq))] = value;
+    for (std::string line : lines) {
+        line = line.substr(0, 255);
+        const auto key = line.find_first_not_of(kBlank);
+        if (key == std::string::npos) continue;
+        const auto keyEnd = std::min(line.find_first_of(" \t=:", key), line.size());
+        auto value = std::min(line.find_first_not_of(kBlank, keyEnd), line.size());
+        if (value < line.size() && (line[value] == '=' || line[value] == ':')) ++value;
+        std::string text = line.substr(value);
+        text = text.substr(0, text.find_first_of(",;"));
+        text.erase(0, std::min(text.find_first_not_of(kBlank), text.size()));
+        text.erase(text.find_last_not_of(kBlank) + 1);
+        settings[lower(line.substr(key, keyEnd - key))] = text;
     }
     return settings;
 }
@@ -182,12 +195,22 @@ bool processRuns(pid_t pid) {
     return stat && state != "Z";
 }
 
-// The process a .lock names: "LOCK" and the id in digits.
+// The game's lock: "LOCK" and the process id, 4 bytes little-endian.
+std::string lockOf(pid_t pid) {
+    std::string lock = "LOCK";
+    for (int shift = 0; shift < 32; shift += 8)
+        lock += static_cast<char>((static_cast<uint32_t>(pid) >> shift) & 0xFF);
+    return lock;
+}
+
+// The process a .lock names.
 pid_t lockOwner(const fs::path& lock) {
     std::ifstream in(lock, std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (text.compare(0, 4, "LOCK") != 0) return 0;
-    return static_cast<pid_t>(std::atol(text.c_str() + 4));
+    if (text.size() != 8 || text.compare(0, 4, "LOCK") != 0) return 0;
+    uint32_t id = 0;
+    for (int i = 7; i >= 4; --i) id = (id << 8) | static_cast<unsigned char>(text[i]);
+    return static_cast<pid_t>(id);
 }
 
 // The temporary folder while the server runs: its lock and its modules,
@@ -207,7 +230,7 @@ public:
             refuse(log, "The temp directory \"" + dir + "\" is in use by another server");
         for (const fs::path& file : matching("d3", ".tmp")) fs::remove(file, ec);
 
-        std::ofstream(dir_ / ".lock", std::ios::binary) << "LOCK" << getpid();
+        std::ofstream(dir_ / ".lock", std::ios::binary) << lockOf(getpid());
         const std::string id = std::to_string(getpid());
         map(dir_ / ("d3c" + id + ".tmp"));
         for (const char* module : {"a", "b", "c", "d"}) map(dir_ / ("d3s" + id + module + ".tmp"));
@@ -256,7 +279,8 @@ class RemoteConsole {
 public:
     using Command = std::function<void(const std::string& line)>;
 
-    RemoteConsole(const Log& log, int port, std::string password, bool allowRemote, Command command)
+    RemoteConsole(const Log& log, const std::string& ip, int port, std::string password,
+                  bool allowRemote, Command command)
         : log_(log), password_(std::move(password)), allowRemote_(allowRemote),
           command_(std::move(command)) {
         listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -264,6 +288,12 @@ public:
         address.sin_family = AF_INET;
         address.sin_port = htons(static_cast<uint16_t>(port));
         address.sin_addr.s_addr = htonl(INADDR_ANY);
+        if (!ip.empty() && inet_pton(AF_INET, ip.c_str(), &address.sin_addr) != 1) {
+            log_.write("RCON-UNAVAILABLE", std::to_string(port) + " bad address " + ip);
+            if (listener_ >= 0) close(listener_);
+            listener_ = -1;
+            return;
+        }
         // No SO_REUSEADDR, as the real server: after it closed a connection
         // the port stays blocked for a while.
         if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
@@ -518,7 +548,8 @@ int main(int argc, char** argv) {
     };
     const std::string portText = settings["remoteconsoleport"];
     const int consolePort = portText.empty() ? kDefaultConsolePort : std::atoi(portText.c_str());
-    remote = std::make_unique<RemoteConsole>(log, consolePort, settings["consolepassword"],
+    remote = std::make_unique<RemoteConsole>(log, argumentAfter(args, "-useip"), consolePort,
+                                             settings["consolepassword"],
                                              settings["allowremoteconsole"] == "1", command);
 
     std::string endReason = "quit";

@@ -134,22 +134,22 @@ struct Grenzfall {
     const char* name;
     const char* level;     // MissionName line of the configuration, or ""
     const char* einwand;   // what the refusal names, "" for none
+    const char* grund = "Das Spiel lädt keinen Level, dessen Name 32 Zeichen oder länger ist";
+    std::string temp = "/t";
+    bool unterWine = false;
 };
 
 class KommandozeileGrenze : public KommandozeileTest,
                             public testing::WithParamInterface<Grenzfall> {};
 
-// The game loads no level whose name has 32 characters, as it reads it.
+// A level name of 32 characters as the game reads it, a NUL byte, Wine's "\".
 TEST_P(KommandozeileGrenze, RefusesWhatTheGameCouldNotTake) {
-    testing_support::writeBytes(g + "/Descent3", "");
+    testing_support::writeBytes(g + (GetParam().unterWine ? "/main.exe" : "/Descent3"), "");
     testing_support::writeBytes(
         g + "/a.cfg", std::string("[server config file]\r\n") + GetParam().level + "\r\nPPS=8\r\n");
-    const common::Serverbefehl befehl = common::Kommandozeile(g, "a.cfg", "/t", "2092");
-    EXPECT_EQ(befehl.einwand.empty(), std::string(GetParam().einwand).empty());
-    if (!befehl.einwand.empty()) {
-        EXPECT_TRUE(befehl.einwand.ends_with(std::string(":\n") + mit(GetParam().einwand)))
-            << befehl.einwand;
-    }
+    const common::Serverbefehl befehl = common::Kommandozeile(g, "a.cfg", GetParam().temp, "2092");
+    EXPECT_EQ(befehl.einwand, *GetParam().einwand ? "Der Server wird nicht gestartet: " +
+        std::string(GetParam().grund) + ":\n" + mit(GetParam().einwand) : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -161,7 +161,13 @@ INSTANTIATE_TEST_SUITE_P(
         Grenzfall{"LevelCutAtComma", "missionname=kurz.mn3, und ein langer Rest dahinter", ""},
         Grenzfall{"LevelUmlautByte", "MissionName=\xe4" "bcdefghijklmnopqrstuvwxyz01.mn3",
                   "äbcdefghijklmnopqrstuvwxyz01.mn3"},
-        Grenzfall{"NoLevel", "PPS=8", ""}),
+        Grenzfall{"NoLevel", "PPS=8", ""},
+        Grenzfall{"NulByte", "", "/t\\0x\\0",
+                  "Ein Argument enthält ein Nullzeichen, an dem das Spiel es abschneiden würde",
+                  std::string("/t\0x\0", 5)},
+        Grenzfall{"BackslashNative", "", "", "", "/t\\x"},
+        Grenzfall{"BackslashUnderWine", "", "/t\\x", "Unter Wine wird \"\\\" in einem Pfad zum "
+                  "Ordnertrenner; das Spiel bekäme einen anderen Pfad als", "/t\\x", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(KommandozeileTest, RefusesAnArgumentOfAHundredCharacters) {
@@ -221,6 +227,28 @@ TEST_P(KommandozeileWoerter, EveryPathAndThePortIsOneArgument) {
 
 INSTANTIATE_TEST_SUITE_P(Builds, KommandozeileWoerter, testing::Bool(),
                          [](const auto& info) { return info.param ? "Wine" : "Nativ"; });
+
+// What the lines give: level ("-" for none)|console port|password|allowed.
+struct Lesefall { const char* name; std::string bytes; const char* gelesen; };
+class SpielkonfigurationAus : public testing::TestWithParam<Lesefall> {};
+
+TEST_P(SpielkonfigurationAus, ReadsEachLineAsTheGame) {
+    const common::Spielkonfiguration k = common::spielkonfigurationAus(GetParam().bytes);
+    EXPECT_EQ(k.levelname.value_or("-") + "|" + k.konsolenport + "|" + k.konsolenpasswort + "|" +
+                  (k.konsoleErlaubt ? "1" : "0"), GetParam().gelesen);
+}
+// In LongLine the 255th character is the "a"; the rest would read as a port line.
+INSTANTIATE_TEST_SUITE_P(
+    Zeilen, SpielkonfigurationAus,
+    testing::Values(
+        Lesefall{"BlankAfterValue", "ConsolePassword=pw \r\n", "-|2092|pw|0"},
+        Lesefall{"LeadingBlanksAndColon", " \t RemoteConsolePort:2093\r", "-|2093||0"},
+        Lesefall{"BlanksAroundSign", "MissionName = Level 1.mn3 ; x", "Level 1.mn3|2092||0"},
+        Lesefall{"LongLine", "MissionName=" + std::string(242, ' ') + "ab RemoteConsolePort=2094" +
+                                 std::string(21, ' ') + "\nAllowRemoteConsole=1", "a|2092||1"},
+        Lesefall{"TabEndsKey", "AllowRemoteConsole\t1", "-|2092||1"},
+        Lesefall{"OnlyBlanks", "ConsolePassword=pw\nconsolepassword= \t ", "-|2092||0"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A port is a whole number from 1 to 65535 in digits alone.
 TEST(PortGueltig, TakesDigitsFrom1To65535Only) {

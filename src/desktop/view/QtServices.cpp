@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "desktop/FilesInUse.h"
 #include "desktop/GameServers.h"
 #include "desktop/view/Convert.h"
 
