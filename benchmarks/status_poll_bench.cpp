@@ -74,6 +74,35 @@ pid_t halter(const std::string& ordner) {
     _exit(127);
 }
 
+// `anzahl` sleeping processes of nobody's, until the returned one is killed;
+// -1 when they could not be had.
+pid_t schlafende(int anzahl) {
+    int bereit[2];
+    if (pipe2(bereit, O_CLOEXEC) != 0) return -1;
+    const passwd nobody = other_account::nobody();
+    const pid_t hüter = fork();
+    if (hüter == 0) {
+        if (!other_account::become(nobody)) _exit(126);
+        for (int i = 0; i < anzahl; ++i)
+            if (fork() == 0) {
+                prctl(PR_SET_PDEATHSIG, SIGKILL);
+                execl("/bin/sleep", "sleep", "infinity", static_cast<char*>(nullptr));
+                _exit(127);
+            }
+        (void)!write(bereit[1], "x", 1);
+        for (;;) pause();
+    }
+    close(bereit[1]);
+    char byte = 0;
+    const bool gestartet = hüter > 0 && read(bereit[0], &byte, 1) == 1;
+    close(bereit[0]);
+    if (!gestartet && hüter > 0) {
+        kill(hüter, SIGKILL);
+        waitpid(hüter, nullptr, 0);
+    }
+    return gestartet ? hüter : -1;
+}
+
 // The holder's life: the file stays open until the end.
 [[noreturn]] void halte(const char* ordner) {
     const std::string datei = std::string(ordner) + "/d3tmp000000.tmp";
@@ -212,7 +241,7 @@ void BM_HeldFolderCheck(benchmark::State& state) {
             state.SkipWithError("needs root to run processes as nobody");
             return;
         }
-        schläfer = other_account::startSleepers(fremde);
+        schläfer = schlafende(fremde);
         if (schläfer < 0) {
             state.SkipWithError("the processes of nobody could not be started");
             return;

@@ -170,20 +170,7 @@ private:
     std::string received_;
 };
 
-// No window answers to any title: every command takes the remote console.
-class NoWindows : public platform::Console {
-public:
-    bool AppActivate(const std::string&) override { return false; }
-    bool IsActive(const std::string&) override { return false; }
-    bool SendKeys(const std::string&, bool) override { return false; }
-};
 
-long residentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
 
 std::atomic<int> notifierWarnings{0};
 void countNotifierWarnings(QtMsgType, const QMessageLogContext&, const QString& text) {
@@ -244,8 +231,8 @@ TEST_P(ConsolePeers, PasswordWaitsMemoryAndConnectionsStayBounded) {
 
     notifierWarnings = 0;
     qInstallMessageHandler(countNotifierWarnings);
-    const long residentBefore = residentKilobytes();
-    NoWindows windows;
+    const long residentBefore = desktop_test::residentKilobytes();
+    desktop_test::NoWindows windows;
     long long longestWake = 0, longestActivation = 0, logoutTook = 0;
     std::size_t mostHeld = 0;
     int reached = 0;
@@ -276,7 +263,7 @@ TEST_P(ConsolePeers, PasswordWaitsMemoryAndConnectionsStayBounded) {
         logoutTook = ms(Clock::now() - l);
     }
     QCoreApplication::processEvents();
-    const long grownKilobytes = residentKilobytes() - residentBefore;
+    const long grownKilobytes = desktop_test::residentKilobytes() - residentBefore;
     qInstallMessageHandler(nullptr);
     if (c.behaviour == Behaviour::ForeignGreeting) {
         kill(server, SIGKILL);

@@ -122,52 +122,75 @@ void end(pid_t pid) {
     waitpid(pid, nullptr, 0);
 }
 
+
+template <typename Call>
+long long millisecondsOf(Call call) {
+    const auto t = std::chrono::steady_clock::now();
+    call();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t)
+        .count();
+}
+
+// The game folder is the current folder while the tool runs.
+struct InFolder {
+    explicit InFolder(const fs::path& folder) { fs::current_path(folder); }
+    ~InFolder() { fs::current_path(before); }
+    fs::path before = fs::current_path();
+};
+
+
+// A running server is found with its folder, its lock and its console until
+// it is killed. Its configuration is read once, its first 64 KiB alone
+// however large it grew: a later start writing the file anew changes nothing
+// the running server read. Its console listens on 127.0.0.2 alone, and a
+// listener with the game's prompt on 127.0.0.1 at the same port never gets
+// the password: the line goes to the server's own socket.
 TEST(GameServers, ARunningServerIsFoundWithItsFolderAndConsoleUntilItIsKilled) {
     const int port = desktop_test::freePort();
     const GameFolder g(port);
     const std::string cacheText = g.cache.string();
-    // Its console on one address alone.
+    other_account::Process foreign("listen 127.0.0.1 " + std::to_string(port), {"fremd"}, false);
+    ASSERT_TRUE(foreign.ready());
     const pid_t pid = g.start({"-useip", "127.0.0.2"});
-    ASSERT_GT(pid, 0);
     ASSERT_TRUE(waitFor([&] { return fileHas(g.log, "RCON " + std::to_string(port)); }));
+    fs::resize_file(g.config, std::uintmax_t(1) << 30);
 
-    const auto found = desktop::runningGameServer(pid);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->config, g.config);
-    EXPECT_EQ(found->tempdir, cacheText);
-    EXPECT_EQ(found->console.port, port);
-    EXPECT_TRUE(found->console.allowed);
-    EXPECT_EQ(found->console.password, "geheim");
-    bool listed = false;
-    for (const auto& server : desktop::runningGameServers()) listed |= server.pid == pid;
-    EXPECT_TRUE(listed);
+    const long before = desktop_test::residentKilobytes();
+    std::vector<desktop::GameServer> found;
+    EXPECT_LT(millisecondsOf([&] { found = desktop::runningGameServersIn(g.game.string()); }), 50);
+    EXPECT_LT(desktop_test::residentKilobytes() - before, 8 * 1024);
+    ASSERT_EQ(found.size(), 1u);
+    g.configure(port + 1);
+    EXPECT_EQ(desktop::runningGameServer(pid)->console.password, "geheim");
+    for (const auto& server : {found[0], *desktop::runningGameServer(pid)}) {
+        EXPECT_EQ(server.pid, pid);
+        EXPECT_EQ(server.config, g.config);
+        EXPECT_EQ(server.tempdir, cacheText);
+        EXPECT_EQ(server.console.port, port);
+        EXPECT_TRUE(server.console.allowed);
+        EXPECT_EQ(server.console.password, "geheim");
+    }
 
-    // Its lock in the game's format names it.
     EXPECT_EQ(testing_support::readBytes((g.cache / ".lock").string()), desktop::gameLock(pid));
     EXPECT_EQ(desktop::runningLockHolder((g.cache / ".lock").string()), pid);
     EXPECT_TRUE(desktop::folderInUse(cacheText));
     EXPECT_TRUE(desktop::holdsFolder(pid, cacheText));
     EXPECT_FALSE(desktop::folderInUse(g.game.string() + "/nothere"));
-    // Its console is called where its socket is bound, whatever port the
-    // configuration names now.
-    for (const int named : {port, port + 1, 0}) {
-        const auto socket = desktop::consoleSocketOf(pid, named);
-        ASSERT_TRUE(socket);
-        EXPECT_EQ(socket->text(), "127.0.0.2:" + std::to_string(port));
-    }
+    // Called where its socket is bound, whatever port a configuration names.
+    for (const int named : {port, port + 1, 0})
+        EXPECT_EQ(desktop::consoleSocketOf(pid, named)->text(), "127.0.0.2:" + std::to_string(port));
     EXPECT_FALSE(desktop::consoleSocketOf(getpid(), port));
-    const auto holder = desktop::consolePortHolder(port);
-    ASSERT_TRUE(holder);
-    EXPECT_EQ(holder->pid, pid);
-
-    // A listener that is no game server holds no console port; one on every
-    // address is called on the loopback one.
-    int otherPort = 0;
-    const int foreign = desktop_test::loopbackListener(otherPort);
-    ASSERT_GE(foreign, 0);
-    EXPECT_EQ(desktop::consoleSocketOf(getpid(), 0)->text(), "127.0.0.1:" + std::to_string(otherPort));
-    EXPECT_FALSE(desktop::consolePortHolder(otherPort));
-    close(foreign);
+    EXPECT_EQ(desktop::consolePortHolder(port)->pid, pid);
+    {
+        const InFolder gameFolder(g.game);
+        desktop_test::NoWindows windows;
+        desktop::ServerConsoles consoles(windows);
+        EXPECT_TRUE(consoles.AppActivate("Descent 3"));
+        EXPECT_TRUE(consoles.SendKeys("say hallo\r", true));
+        EXPECT_TRUE(waitFor([&] { return fileHas(g.log, "CMD say hallo"); }));
+        consoles.logoutAll();
+    }
+    EXPECT_EQ(foreign.received(), "ready\n");
 
     // Killed, it leaves its lock and modules behind: nothing holds them now.
     end(pid);
@@ -181,127 +204,37 @@ TEST(GameServers, ARunningServerIsFoundWithItsFolderAndConsoleUntilItIsKilled) {
 // Anyone who may write a shared temporary folder may put anything there as
 // ".lock": only the game's 8 bytes naming a running process of this user
 // hold the folder, and nothing there keeps the check waiting.
-struct LockCase {
-    const char* name;
-    bool held;
-};
-
-class LockFile : public ::testing::TestWithParam<LockCase> {};
+class LockFile : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(LockFile, HoldsTheFolderOnlyInTheGamesFormatForARunningProcessOfThisUser) {
-    const std::string kind = GetParam().name;
+    const std::string kind = GetParam();
     testing_support::TempDir folder;
-    const std::string lock = folder / ".lock";
-    // An ended process whose id's low byte is a digit, as digits once read it.
-    pid_t ended = 0;
-    do {
-        ended = fork();
-        if (ended == 0) _exit(0);
-        waitpid(ended, nullptr, 0);
-    } while (!std::isdigit(ended & 0xFF));
-    if (kind == "Running") testing_support::writeBytes(lock, desktop::gameLock(getpid()));
-    if (kind == "Ended") testing_support::writeBytes(lock, desktop::gameLock(ended));
-    if (kind == "Digits") testing_support::writeBytes(lock, "LOCK" + std::to_string(getpid()));
-    if (kind == "FiveBytes") testing_support::writeBytes(lock, "LOCK1");
-    if (kind == "Longer") testing_support::writeBytes(lock, desktop::gameLock(getpid()) + "\n");
-    if (kind == "Pipe") ASSERT_EQ(mkfifo(lock.c_str(), 0666), 0);
-    if (kind == "Link") {
-        testing_support::writeBytes(folder / "echt", desktop::gameLock(getpid()));
-        fs::create_symlink(folder / "echt", lock);
+    const std::string lock = folder / ".lock", mine = desktop::gameLock(getpid());
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    if (kind == "Pipe") {
+        ASSERT_EQ(mkfifo(lock.c_str(), 0666), 0);
     }
+    if (kind == "Link") fs::create_symlink(folder / "echt", lock);
+    if (kind != "Pipe")
+        testing_support::writeBytes(kind == "Link" ? folder / "echt" : lock,
+                                kind == "Ended"       ? desktop::gameLock(ended)
+                                : kind == "Digits"    ? "LOCK" + std::to_string(getpid())
+                                : kind == "FiveBytes" ? std::string("LOCK1")
+                                : kind == "Longer"    ? mine + "\n"
+                                                      : mine);
+    const bool held = kind == "Running";
     const auto t = std::chrono::steady_clock::now();
-    EXPECT_EQ(desktop::runningLockHolder(lock), GetParam().held ? getpid() : 0);
-    EXPECT_EQ(desktop::folderInUse(folder.path()), GetParam().held);
-    EXPECT_EQ(desktop::fileInUse(lock), GetParam().held);
+    EXPECT_EQ(desktop::runningLockHolder(lock), held ? getpid() : 0);
+    EXPECT_EQ(desktop::folderInUse(folder.path()), held);
+    EXPECT_EQ(desktop::fileInUse(lock), held);
     EXPECT_LT(std::chrono::steady_clock::now() - t, std::chrono::milliseconds(500));
 }
 
 INSTANTIATE_TEST_SUITE_P(GameServers, LockFile,
-                         ::testing::Values(LockCase{"Running", true}, LockCase{"Ended", false},
-                                           LockCase{"Digits", false}, LockCase{"FiveBytes", false},
-                                           LockCase{"Longer", false}, LockCase{"Pipe", false},
-                                           LockCase{"Link", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-long residentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return 0;
-}
-
-template <typename Call>
-long long millisecondsOf(Call call) {
-    const auto t = std::chrono::steady_clock::now();
-    call();
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t)
-        .count();
-}
-
-// A server whose configuration is a gigabyte costs a scan its first 64 KiB,
-// read once for that process: a later start that writes the file anew does
-// not change what the running server read.
-TEST(GameServers, AServersConfigurationIsReadOnceAndOnlyItsBeginning) {
-    const GameFolder g(2092);
-    const std::string big = (g.game / "gross.cfg").string();
-    testing_support::writeBytes(big, "[server config file]\r\nAllowRemoteConsole=1\r\n"
-                                     "ConsolePassword=geheim\r\n");
-    fs::resize_file(big, std::uintmax_t(1) << 30);
-    other_account::Process server("", {g.program, "-dedicated", big}, false);
-    ASSERT_TRUE(server.ready());
-
-    const long before = residentKilobytes();
-    std::vector<desktop::GameServer> found;
-    EXPECT_LT(millisecondsOf([&] { found = desktop::runningGameServersIn(g.game.string()); }), 50);
-    EXPECT_LT(residentKilobytes() - before, 8 * 1024);
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].pid, server.pid);
-    EXPECT_EQ(found[0].console.password, "geheim");
-
-    testing_support::writeBytes(big, "[server config file]\r\nConsolePassword=neu\r\n");
-    EXPECT_EQ(desktop::runningGameServer(server.pid)->console.password, "geheim");
-}
-
-// The game folder is the current folder while the tool runs.
-struct InFolder {
-    explicit InFolder(const fs::path& folder) { fs::current_path(folder); }
-    ~InFolder() { fs::current_path(before); }
-    fs::path before = fs::current_path();
-};
-
-// No window answers to any title: every command takes the remote console.
-struct NoWindows : platform::Console {
-    bool AppActivate(const std::string&) override { return false; }
-    bool IsActive(const std::string&) override { return false; }
-    bool SendKeys(const std::string&, bool) override { return false; }
-};
-
-// Every command goes to the server's own socket: with its console on
-// 127.0.0.2 and a listener with the game's prompt on 127.0.0.1 at the same
-// port, the line reaches the server and the password never goes elsewhere.
-// The configuration names another port by the time the tool first looks,
-// as after server 2's start from the same file and a restart of the tool.
-TEST(GameServers, CommandsReachTheServersOwnSocketWhateverItsConfigurationSaysNow) {
-    const int port = desktop_test::freePort();
-    const GameFolder g(port);
-    other_account::Process foreign("listen 127.0.0.1 " + std::to_string(port), {"fremd"}, false);
-    ASSERT_TRUE(foreign.ready());
-    const pid_t pid = g.start({"-useip", "127.0.0.2"});
-    ASSERT_TRUE(waitFor([&] { return fileHas(g.log, "RCON " + std::to_string(port)); }));
-    g.configure(desktop_test::freePort());
-
-    {
-        const InFolder gameFolder(g.game);
-        NoWindows windows;
-        desktop::ServerConsoles consoles(windows);
-        EXPECT_TRUE(consoles.AppActivate("Descent 3"));
-        EXPECT_TRUE(consoles.SendKeys("say hallo\r", true));
-        EXPECT_TRUE(waitFor([&] { return fileHas(g.log, "CMD say hallo"); }));
-        consoles.logoutAll();
-    }
-    EXPECT_EQ(foreign.received(), "ready\n");
-    end(pid);
-}
+                         ::testing::Values("Running", "Ended", "Digits", "FiveBytes", "Longer",
+                                           "Pipe", "Link"));
 
 // Another account's process that names the game folder's program and
 // configuration, listens on the configured port with the game's prompt,
@@ -326,20 +259,16 @@ TEST(GameServers, AnotherAccountsProcessPassesForNoServerAndStallsNoScan) {
 
     long long slowest = 0;
     auto timed = [&](auto call) {
-        const auto t = std::chrono::steady_clock::now();
-        const auto result = call();
-        slowest = std::max<long long>(
-            slowest, std::chrono::duration_cast<std::chrono::milliseconds>(
-                         std::chrono::steady_clock::now() - t).count());
-        return result;
+        slowest = std::max(slowest, millisecondsOf(call));
     };
     for (int round = 0; round < 10; ++round) {
-        EXPECT_TRUE(timed([&] { return desktop::runningGameServersIn(g.game.string()); }).empty());
-        for (const auto& server : timed([] { return desktop::runningGameServers(); }))
-            EXPECT_NE(server.pid, thief.pid);
-        EXPECT_FALSE(timed([&] { return desktop::consolePortHolder(port); }));
-        EXPECT_FALSE(timed([&] { return desktop::folderInUse(shared.string()); }));
-        EXPECT_FALSE(timed([&] { return desktop::fileInUse((shared / "d3s1.tmp").string()); }));
+        timed([&] { EXPECT_TRUE(desktop::runningGameServersIn(g.game.string()).empty()); });
+        timed([&] {
+            for (const auto& server : desktop::runningGameServers()) EXPECT_NE(server.pid, thief.pid);
+        });
+        timed([&] { EXPECT_FALSE(desktop::consolePortHolder(port)); });
+        timed([&] { EXPECT_FALSE(desktop::folderInUse(shared.string())); });
+        timed([&] { EXPECT_FALSE(desktop::fileInUse((shared / "d3s1.tmp").string())); });
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     EXPECT_FALSE(desktop::runningGameServer(thief.pid));
@@ -349,7 +278,7 @@ TEST(GameServers, AnotherAccountsProcessPassesForNoServerAndStallsNoScan) {
 
     {
         const InFolder gameFolder(g.game);
-        NoWindows windows;
+        desktop_test::NoWindows windows;
         desktop::ServerConsoles consoles(windows);
         EXPECT_FALSE(consoles.AppActivate("Descent 3"));
         consoles.logoutAll();

@@ -1,5 +1,6 @@
 // Listening sockets for tests: on 127.0.0.1 only, on a port the system
-// picks, so no test depends on a fixed port being free.
+// picks, so no test depends on a fixed port being free; and what tests of
+// the server consoles share.
 #pragma once
 
 #include <arpa/inet.h>
@@ -8,8 +9,11 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <string>
 
 #include "desktop/GameServers.h"
+#include "platform/Platform.h"
 
 namespace desktop_test {
 
@@ -45,6 +49,20 @@ inline desktop::ListeningSocket onLoopback(int port) {
     const uint32_t loopback = htonl(INADDR_LOOPBACK);
     std::memcpy(socket.address.data(), &loopback, 4);
     return socket;
+}
+
+// No window answers to any title: every command takes the remote console.
+struct NoWindows : platform::Console {
+    bool AppActivate(const std::string&) override { return false; }
+    bool IsActive(const std::string&) override { return false; }
+    bool SendKeys(const std::string&, bool) override { return false; }
+};
+
+inline long residentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
 }
 
 }  // namespace desktop_test
