@@ -813,9 +813,9 @@ std::optional<ListeningSocket> consoleSocketOf(pid_t pid, int preferredPort) {
 }
 
 std::optional<GameServer> consolePortHolder(int port) {
+    if (port <= 0) return std::nullopt;
     std::set<unsigned long long> inodes;
-    for (const Listener& listener : listeners(port))
-        if (port > 0) inodes.insert(listener.inode);
+    for (const Listener& listener : listeners(port)) inodes.insert(listener.inode);
     if (inodes.empty()) return std::nullopt;
     for (GameServer& server : scanServers()) {
         const std::set<unsigned long long> own = socketInodesOf(server.pid);
