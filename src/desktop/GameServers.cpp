@@ -182,6 +182,9 @@ long lastIdGiven() {
 struct ProcessStat {
     char state = 0;
     unsigned long long startTicks = 0;
+    // It exists and has not ended (a zombie waiting to be reaped by whoever
+    // inherited it has ended).
+    bool runs() const { return state != 0 && state != 'Z'; }
 };
 
 ProcessStat statOf(pid_t pid) {
@@ -440,7 +443,7 @@ std::vector<GameServer> scanServers() {
         auto server = gameServerOf(words, linkTarget(procPath(pid, "cwd")));
         if (!server) continue;
         const ProcessStat stat = statOf(pid);
-        if (stat.state == 0 || stat.state == 'Z') continue;
+        if (!stat.runs()) continue;
         server->pid = pid;
         server->startTicks = stat.startTicks;
         servers.push_back(std::move(*server));
@@ -497,16 +500,6 @@ void withConsoles(std::vector<GameServer>& servers) {
 }
 
 }  // namespace
-
-std::vector<pid_t> processIds() {
-    std::vector<pid_t> ids;
-    DIR* proc = opendir("/proc");
-    if (!proc) return ids;
-    while (const dirent* entry = readdir(proc))
-        if (isNumber(entry->d_name)) ids.push_back(static_cast<pid_t>(std::atol(entry->d_name)));
-    closedir(proc);
-    return ids;
-}
 
 std::vector<pid_t> ownProcessIds() {
     // What was judged of each process that cannot change while it runs (or,
@@ -621,10 +614,11 @@ bool ownProcess(pid_t pid) {
 
 unsigned long long startTicksOf(pid_t pid) { return statOf(pid).startTicks; }
 
+bool processRuns(pid_t pid) { return pid > 0 && statOf(pid).runs(); }
+
 bool processIs(pid_t pid, unsigned long long startTicks) {
-    if (pid <= 0) return false;
-    const ProcessStat stat = statOf(pid);
-    return stat.state != 0 && stat.state != 'Z' && stat.startTicks == startTicks;
+    const ProcessStat stat = pid > 0 ? statOf(pid) : ProcessStat{};
+    return stat.runs() && stat.startTicks == startTicks;
 }
 
 bool anyOpenFile(pid_t pid, const std::function<bool(const std::string&)>& visit) {
@@ -714,7 +708,7 @@ std::vector<GameServer> runningGameServersIn(const std::string& folder) {
 
 std::optional<GameServer> runningGameServer(pid_t pid) {
     const ProcessStat stat = statOf(pid);
-    if (stat.state == 0 || stat.state == 'Z' || !ownProcess(pid)) return std::nullopt;
+    if (!stat.runs() || !ownProcess(pid)) return std::nullopt;
     auto server = gameServerOf(commandWords(pid), linkTarget(procPath(pid, "cwd")));
     if (!server) return std::nullopt;
     server->pid = pid;
@@ -747,8 +741,7 @@ pid_t runningLockHolder(const std::string& path) {
     for (int i = 7; i >= 4; --i) id = (id << 8) | static_cast<unsigned char>(bytes[i]);
     const auto pid = static_cast<pid_t>(id);
     if (pid <= 0 || id > static_cast<uint32_t>(INT_MAX)) return 0;
-    const ProcessStat stat = statOf(pid);
-    return stat.state != 0 && stat.state != 'Z' && ownProcess(pid) ? pid : 0;
+    return processRuns(pid) && ownProcess(pid) ? pid : 0;
 }
 
 bool folderInUse(const std::string& folder) {

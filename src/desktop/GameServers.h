@@ -25,9 +25,6 @@
 
 namespace desktop {
 
-// Every process id in /proc.
-std::vector<pid_t> processIds();
-
 // The processes of this tool's real user: the owner of /proc/PID first (a
 // stat, which never waits on the process), then the real user id in its
 // status (a process that made itself non-dumpable shows root as the owner
@@ -39,6 +36,9 @@ bool ownProcess(pid_t pid);
 // newer; 0 when it is gone. A process id and its start time name one
 // process: an id used again is another process.
 unsigned long long startTicksOf(pid_t pid);
+// Whether the process runs: it exists and has not ended (a zombie waiting
+// to be reaped by whoever inherited it has ended).
+bool processRuns(pid_t pid);
 // Whether that very process still runs.
 bool processIs(pid_t pid, unsigned long long startTicks);
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/Paths.h"
+#include "desktop/GameServers.h"
 #include "desktop/X11Windows.h"
 
 // Last: Xlib's macros clash with Qt's names.
@@ -152,18 +153,6 @@ pid_t startDetached(const std::vector<std::string>& words, int outputFd) {
     close(pidPipe[0]);
     close(errorPipe[0]);
     return program > 0 ? program : -1;
-}
-
-bool processRuns(pid_t pid) {
-    if (pid <= 0) return false;
-    if (kill(pid, 0) != 0 && errno != EPERM) return false;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(stat, line);
-    // The state follows the name, which is in parentheses and may hold any
-    // character.
-    const auto paren = line.rfind(')');
-    return paren != std::string::npos && paren + 2 < line.size() && line[paren + 2] != 'Z';
 }
 
 std::vector<std::string> lastLines(const std::string& path, std::size_t count) {

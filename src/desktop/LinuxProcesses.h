@@ -85,8 +85,4 @@ pid_t startDetached(const std::vector<std::string>& words, int outputFd = -1);
 // its last few kilobytes are read.
 std::vector<std::string> lastLines(const std::string& path, std::size_t count);
 
-// Whether the process runs: it exists and has not ended (a zombie waiting to
-// be reaped by whoever inherited it has ended).
-bool processRuns(pid_t pid);
-
 }  // namespace desktop
