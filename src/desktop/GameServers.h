@@ -17,35 +17,14 @@
 
 #include <sys/types.h>
 
-#include <array>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "desktop/ListeningSockets.h"
+#include "desktop/OwnProcesses.h"
+
 namespace desktop {
-
-// The processes of this tool's real user: the owner of /proc/PID first (a
-// stat, which never waits on the process), then the real user id in its
-// status (a process that made itself non-dumpable shows root as the owner
-// of its entries).
-std::vector<pid_t> ownProcessIds();
-bool ownProcess(pid_t pid);
-
-// When the process started, in clock ticks since boot: the larger, the
-// newer; 0 when it is gone. A process id and its start time name one
-// process: an id used again is another process.
-unsigned long long startTicksOf(pid_t pid);
-// Whether the process runs: it exists and has not ended (a zombie waiting
-// to be reaped by whoever inherited it has ended).
-bool processRuns(pid_t pid);
-// Whether that very process still runs.
-bool processIs(pid_t pid, unsigned long long startTicks);
-
-// Calls `visit` with the path of each open-file entry of the process
-// ("/proc/PID/fd/N") until it returns true; whether one did. False for a
-// process that is gone or not ours to look at.
-bool anyOpenFile(pid_t pid, const std::function<bool(const std::string&)>& visit);
 
 // What a server's configuration says about its remote console, read as the
 // game reads it. The port is only what the configuration says now: the port
@@ -74,14 +53,14 @@ struct GameServer {
     ConsoleSettings console;
 };
 
-// The parts of a dedicated server's command line: the value after the first
-// "-dedicated" and the first "-tempdir" (option names in any case), as the
-// game takes them. A Windows path on Wine's drive Z: ("Z:\x\y") is the Linux
+// The parts of a dedicated server's command line as the game takes them:
+// the value after the first "-d" (exactly so) or else after the first
+// "-dedicated", and after the first "-tempdir" (those two in any case). A Windows path on Wine's drive Z: ("Z:\x\y") is the Linux
 // path it stands for; a relative one is taken from `folder`, the server's
 // own folder, and stays relative when that is not known. Nothing when the
 // words are no dedicated server of the game: the program's name (after the
-// last "/" or "\") is Descent3 or main.exe in any case, and "-dedicated"
-// with a value follows it.
+// last "/" or "\") is Descent3 or main.exe in any case, and "-d" or
+// "-dedicated" with a value follows it.
 std::optional<GameServer> gameServerOf(const std::vector<std::string>& words,
                                        const std::string& folder);
 
@@ -100,37 +79,29 @@ std::optional<GameServer> runningGameServer(pid_t pid);
 bool holdsFolder(pid_t pid, const std::string& folder);
 
 // Whether a running server of this user holds the temporary folder: its
-// ".lock" names it, or it holds a file there open or mapped. The module
-// files a server leaves behind when it ends do not count. The servers are
-// those of a scan at most 10 ms old, so that asking for two folders in a row
-// scans the processes once.
+// ".lock" names a server of this folder (runningLockHolder), or a server
+// holds a file there open or mapped. The module files a server leaves behind
+// when it ends do not count. The servers are those of a scan at most 10 ms
+// old, so that asking for two folders in a row scans the processes once.
 bool folderInUse(const std::string& folder);
 
 // True when a running process of this user holds `path` open or has it
 // mapped into its memory (the same file: device and inode, so links and
-// other spellings count), or when `path` is a server's ".lock" naming a
-// running process of this user. False for a file that does not exist.
+// other spellings count), or when `path` is a server's ".lock" that holds
+// its folder (runningLockHolder). False for a file that does not exist.
 bool fileInUse(const std::string& path);
 
-// The process that `path`, a server's ".lock", names, when that process runs
-// and is this user's; 0 otherwise. The game writes it as exactly 8 bytes:
-// "LOCK", then the process id as a 4-byte little-endian integer. Anything
-// else, or anything but a regular file, is no lock; it is read without
-// waiting and without following a link.
+// The process that `path`, a server's ".lock", names, when that process is a
+// running game server of this user whose temporary folder is the lock's
+// folder; 0 otherwise (under Wine the game writes Wine's own process number
+// there, which may name any Linux process). The game writes it as exactly
+// 8 bytes: "LOCK", then the process id as a 4-byte little-endian integer.
+// Anything else, or anything but a regular file, is no lock; it is read
+// without waiting and without following a link.
 pid_t runningLockHolder(const std::string& path);
 
 // The game's lock for the process, as it writes it.
 std::string gameLock(pid_t pid);
-
-// A listening TCP socket, and the address to call it at: a socket on every
-// address is called on the loopback one.
-struct ListeningSocket {
-    int family = 0;                          // AF_INET or AF_INET6
-    std::array<unsigned char, 16> address{}; // network byte order; 4 used for IPv4
-    int port = 0;
-    // "127.0.0.2:2092", "[::1]:2092"
-    std::string text() const;
-};
 
 // The listening TCP socket that the process owns (its inode among the
 // process's open files) and that is its remote console: the one on

@@ -67,7 +67,11 @@ INSTANTIATE_TEST_SUITE_P(
         // it is never taken from the tool's folder.
         Words{{"./Descent3", "-dedicated", "srv.cfg"}, "", true, "./Descent3", "srv.cfg", ""},
         Words{{"/usr/bin/less", "-dedicated", "/g/a.cfg"}, "/g", false, "", "", ""},
-        Words{{"/bin/sh", "-c", "/g/Descent3", "-dedicated", "/g/a.cfg"}, "/g", false, "", "", ""}));
+        Words{{"/bin/sh", "-c", "/g/Descent3", "-dedicated", "/g/a.cfg"}, "/g", false, "", "", ""},
+        // The game looks for "-d", exactly so, before "-dedicated".
+        Words{{"/g/Descent3", "-dedicated", "/g/a.cfg", "-d", "/g/b.cfg", "-d", "/g/c.cfg"},
+              "/x", true, "/g/Descent3", "/g/b.cfg", ""},
+        Words{{"/g/Descent3", "-D", "/g/a.cfg", "-tempdir", "/t"}, "/x", false, "", "", ""}));
 
 template <typename Done>
 bool waitFor(Done done) {
@@ -198,14 +202,21 @@ TEST(GameServers, ARunningServerIsFoundWithItsFolderAndConsoleUntilItIsKilled) {
 }
 
 // Anyone who may write a shared temporary folder may put anything there as
-// ".lock": only the game's 8 bytes naming a running process of this user
-// hold the folder, and nothing there keeps the check waiting.
+// ".lock", and under Wine the game writes Wine's own process number there:
+// only the game's 8 bytes naming a running server of this user whose
+// temporary folder is that folder hold it, and nothing there keeps the
+// check waiting. The server here holds no file of the folder.
 class LockFile : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(LockFile, HoldsTheFolderOnlyInTheGamesFormatForARunningProcessOfThisUser) {
+TEST_P(LockFile, HoldsTheFolderOnlyInTheGamesFormatForARunningServerOfThatFolder) {
     const std::string kind = GetParam();
-    testing_support::TempDir folder;
-    const std::string lock = folder / ".lock", mine = desktop::gameLock(getpid());
+    testing_support::TempDir folder, elsewhere;
+    other_account::Process server(
+        "", {"/g/Descent3", "-dedicated", "/g/a.cfg", "-tempdir",
+             kind == "OtherFolder" ? elsewhere.path() : folder.path() + "/"},
+        false);
+    ASSERT_TRUE(server.ready());
+    const std::string lock = folder / ".lock", named = desktop::gameLock(server.pid);
     const pid_t ended = fork();
     if (ended == 0) _exit(0);
     waitpid(ended, nullptr, 0);
@@ -216,21 +227,22 @@ TEST_P(LockFile, HoldsTheFolderOnlyInTheGamesFormatForARunningProcessOfThisUser)
     if (kind != "Pipe")
         testing_support::writeBytes(kind == "Link" ? folder / "echt" : lock,
                                 kind == "Ended"       ? desktop::gameLock(ended)
-                                : kind == "Digits"    ? "LOCK" + std::to_string(getpid())
+                                : kind == "NoServer"  ? desktop::gameLock(getpid())
+                                : kind == "Digits"    ? "LOCK" + std::to_string(server.pid)
                                 : kind == "FiveBytes" ? std::string("LOCK1")
-                                : kind == "Longer"    ? mine + "\n"
-                                                      : mine);
-    const bool held = kind == "Running";
+                                : kind == "Longer"    ? named + "\n"
+                                                      : named);
+    const bool held = kind == "Server";
     const auto t = std::chrono::steady_clock::now();
-    EXPECT_EQ(desktop::runningLockHolder(lock), held ? getpid() : 0);
+    EXPECT_EQ(desktop::runningLockHolder(lock), held ? server.pid : 0);
     EXPECT_EQ(desktop::folderInUse(folder.path()), held);
     EXPECT_EQ(desktop::fileInUse(lock), held);
     EXPECT_LT(std::chrono::steady_clock::now() - t, std::chrono::milliseconds(500));
 }
 
 INSTANTIATE_TEST_SUITE_P(GameServers, LockFile,
-                         ::testing::Values("Running", "Ended", "Digits", "FiveBytes", "Longer",
-                                           "Pipe", "Link"));
+                         ::testing::Values("Server", "OtherFolder", "NoServer", "Ended", "Digits",
+                                           "FiveBytes", "Longer", "Pipe", "Link"));
 
 // Another account's process that names the game folder's program and
 // configuration, listens on the configured port with the game's prompt,
@@ -276,6 +288,46 @@ TEST(GameServers, AnotherAccountsProcessPassesForNoServerAndStallsNoScan) {
         consoles.logoutAll();
     }
     EXPECT_EQ(thief.received(), "ready\n");
+}
+
+// Sets the id the kernel gave last, so that the next process gets the one
+// after it; false where that cannot be done (not root).
+bool giveNext(pid_t id) {
+    std::ofstream out("/proc/sys/kernel/ns_last_pid");
+    out << id - 1;
+    out.close();
+    return static_cast<bool>(out);
+}
+
+bool hasId(pid_t id) {
+    const std::vector<pid_t> ids = desktop::ownProcessIds();
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// An id used again names another process: what was judged of the process
+// before it does not pass to the new one, though the new one's /proc entry
+// has the same owner (its effective user is still this one; its real user
+// is nobody, and so it is no process of this user).
+TEST(GameServers, AnIdUsedAgainIsJudgedAnew) {
+    if (!other_account::available() || !giveNext(getpid() + 1))
+        GTEST_SKIP() << "needs root to set the next process id";
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        auto first = std::make_unique<other_account::Process>("", std::vector<std::string>{"erster"}, false);
+        ASSERT_TRUE(first->ready());
+        const pid_t id = first->pid;
+        // A scan that lists /proc (the ids went back), then one that looks
+        // only at the ids given since.
+        giveNext(id - 8);
+        ASSERT_TRUE(hasId(id));
+        first.reset();
+        giveNext(id);
+        other_account::Process second("real-nobody", {"zweiter"}, false);
+        if (second.pid != id) continue;  // another process took the id first
+        ASSERT_TRUE(second.ready());
+        EXPECT_FALSE(hasId(id));
+        return;
+    }
+    GTEST_SKIP() << "other processes took the id each time";
 }
 
 // The game's Windows build keeps no .lock: a server is then found by the

@@ -154,8 +154,9 @@ private:
 
 // When this run is such a process, does its role and never returns. The
 // role is words: "churn" keeps the memory map busy, "hold PATH" keeps the
-// file open, "listen ADDRESS PORT" listens as the game does (last: it never
-// returns); without it the process reports "ready" and waits.
+// file open, "real-nobody" makes nobody its real user alone (run as root),
+// "listen ADDRESS PORT" listens as the game does (last: it never returns);
+// without it the process reports "ready" and waits.
 inline void runRoleIfAsked() {
     const char* role = std::getenv(kRole);
     if (!role) return;
@@ -164,6 +165,7 @@ inline void runRoleIfAsked() {
         int port = 0;
         for (int i = 0; word == "churn" && i < 2; ++i) std::thread(churnMemoryMap).detach();
         if (word == "hold" && words >> text && open(text.c_str(), O_RDONLY) < 0) _exit(2);
+        if (word == "real-nobody" && setresuid(nobody().pw_uid, -1, -1) != 0) _exit(2);
         if (word == "listen" && words >> text >> port) listenAsTheGame(text, port);
     }
     (void)!write(kReportFd, "ready\n", 6);

@@ -595,3 +595,40 @@ TEST(QtLoopBeat, ShortTimersStartedApartTickInTheSamePass) {
             ++together;
     EXPECT_GE(together, static_cast<int>(bTimes.size()) - 1);
 }
+
+// A tick that stops every timer of its clock while another is due in the
+// same pass (as a window that unloads does) leaves no clock behind to trip
+// over; a timer whose short interval changes ticks on its new clock alone;
+// and a stopped timer never ticks.
+TEST(QtLoopBeat, ATimerLeavesEveryClockAndAStoppedOneNeverTicks) {
+    fakes::FakePlatform fake;
+    desktop::QtLoop loop;
+    testing_support::TempDir folder;
+    ui::Program program(fake.services(), loop, folder.path());
+    Testfenster& w = program.load<Testfenster>();
+    ui::Timer a{&w, "A", 20, false}, b{&w, "B", 20, false}, other{&w, "C", 500, false};
+    int aTicks = 0, bTicks = 0;
+    a.Tick = [&] {
+        ++aTicks;
+        a.Enabled = false;
+        b.Enabled = false;
+    };
+    b.Tick = [&] { ++bTicks; };
+    a.Enabled = true;
+    b.Enabled = true;
+    QTest::qWait(150);
+    other.Enabled = true;  // a start and a stop after the clock went
+    other.Enabled = false;
+    EXPECT_EQ(aTicks + bTicks, 1);
+
+    bTicks = 0;
+    b.Enabled = true;
+    b.Interval = 40;
+    QTest::qWait(400);
+    EXPECT_GE(bTicks, 3);
+    EXPECT_LE(bTicks, 11) << "it ticks on its old clock too";
+    b.Enabled = false;
+    const int stoppedAt = bTicks;
+    QTest::qWait(100);
+    EXPECT_EQ(bTicks, stoppedAt);
+}

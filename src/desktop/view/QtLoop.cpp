@@ -45,6 +45,9 @@ constexpr int kBeatUpToMs = 50;
 
 void QtLoop::startTimer(ui::Timer& timer) {
     const int interval = timer.Interval();
+    // Its interval may have changed: it leaves every clock before it joins
+    // one, or it would tick on the old one too.
+    leaveBeat(timer);
     if (interval > 0 && interval <= kBeatUpToMs) {
         dropTimer(timer);
         Beat& beat = beats_[interval];
@@ -57,7 +60,6 @@ void QtLoop::startTimer(ui::Timer& timer) {
         beat.members.push_back({&timer, since_.elapsed() + interval});
         return;
     }
-    leaveBeat(timer);
     QTimer*& q = timers_[&timer];
     if (!q) {
         q = new QTimer;
@@ -68,13 +70,18 @@ void QtLoop::startTimer(ui::Timer& timer) {
 }
 
 void QtLoop::onBeat(int interval) {
-    // A tick may start or stop timers of this beat: work on a copy and
-    // deliver only to those still in it.
-    const std::vector<Member> now = beats_[interval].members;
+    // A tick may start or stop timers of this beat, or all of them (a window
+    // that unloads stops its timers): work on a copy and deliver only to
+    // those still in it. Looking the beat up never makes one.
+    const auto beat = beats_.find(interval);
+    if (beat == beats_.end()) return;
+    const std::vector<Member> now = beat->second.members;
     const qint64 at = since_.elapsed();
     for (const Member& m : now) {
         if (at + 2 < m.due) continue;  // started less than an interval ago
-        auto& members = beats_[interval].members;
+        const auto still = beats_.find(interval);
+        if (still == beats_.end()) return;
+        auto& members = still->second.members;
         auto it = std::find_if(members.begin(), members.end(),
                                [&](const Member& x) { return x.timer == m.timer; });
         if (it == members.end() || it->due != m.due) continue;
@@ -84,18 +91,17 @@ void QtLoop::onBeat(int interval) {
 }
 
 void QtLoop::leaveBeat(ui::Timer& timer) {
-    for (auto it = beats_.begin(); it != beats_.end(); ++it) {
-        auto& members = it->second.members;
-        members.erase(std::remove_if(members.begin(), members.end(),
-                                     [&](const Member& m) { return m.timer == &timer; }),
-                      members.end());
-        if (members.empty()) {
-            it->second.clock->stop();
-            it->second.clock->disconnect();
-            it->second.clock->deleteLater();
-            beats_.erase(it);
-            return;
+    for (auto it = beats_.begin(); it != beats_.end();) {
+        std::erase_if(it->second.members, [&](const Member& m) { return m.timer == &timer; });
+        if (!it->second.members.empty()) {
+            ++it;
+            continue;
         }
+        // The clock may be the one whose beat is running now.
+        it->second.clock->stop();
+        it->second.clock->disconnect();
+        it->second.clock->deleteLater();
+        it = beats_.erase(it);
     }
 }
 
