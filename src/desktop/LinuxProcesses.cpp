@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QTimer>
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <utility>
 #include <vector>
@@ -89,19 +90,49 @@ void writeFull(int fd, const void* data, std::size_t size) {
     _exit(127);
 }
 
-// A server's log, emptied: a regular file only, never through a link (it
-// would empty whatever file the link names) and never waiting (a pipe under
-// that name would hold the start). Appending: a server of the slot that
-// still writes adds its lines at the end rather than into the new ones.
-// -1 when it cannot be had.
-int openLog(const std::string& path) {
-    const int fd =
-        open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC |
-                               O_NOCTTY, 0644);
+// A log the server may write into as it is: a regular file of this user
+// under this one name, which no other account may open. The password of the
+// remote console is among what the game prints, so a file that others could
+// read, or that was open to them once and may still be held, gets none of it.
+bool privateLog(const struct stat& info) {
+    return S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_nlink == 1 &&
+           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// A new private file put in place of whatever the name holds. Only the name
+// is replaced: a link's target, a pipe and another account's file are left
+// as they are. -1 when the folder takes no new file.
+int replaceLog(const std::string& path) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_APPEND | O_CLOEXEC);
     if (fd < 0) return -1;
+    // Created 0600 but for the umask; exactly 0600 before the name points here.
+    if (fchmod(fd, S_IRUSR | S_IWUSR) != 0 || rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A server's log, emptied: an earlier private log of this tool is reused,
+// anything else under that name is replaced by a new private file. Opened
+// never through a link and never waiting (a pipe put there meanwhile would
+// hold the start), and emptied only once it is known to be a regular file.
+// Appending: a server of the slot that still writes adds its lines at the
+// end rather than into the new ones. -1 when it cannot be had.
+int openLog(const std::string& path) {
     struct stat info;
-    // Emptied only once it is known to be a regular file.
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ftruncate(fd, 0) != 0) {
+    if (lstat(path.c_str(), &info) == 0 && !privateLog(info)) return replaceLog(path);
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK |
+                                          O_CLOEXEC | O_NOCTTY,
+                        S_IRUSR | S_IWUSR);
+    // Something else may have taken the name since it was looked at.
+    if (fd < 0 || fstat(fd, &info) != 0 || !privateLog(info)) {
+        if (fd >= 0) close(fd);
+        return replaceLog(path);
+    }
+    if (fchmod(fd, S_IRUSR | S_IWUSR) != 0 || ftruncate(fd, 0) != 0) {
         close(fd);
         return -1;
     }

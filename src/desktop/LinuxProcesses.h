@@ -32,10 +32,10 @@ public:
     // folder, never looked up in PATH. The program runs in the current
     // folder, in a session of its own, with standard input on /dev/null,
     // and is not a child of this process, so it lives on after the tool
-    // ends. Its standard output and error go to the slot's log, replaced at
-    // each start of that slot (to /dev/null for slot 0, and when the log
-    // cannot be created: the server still starts, and an early end says
-    // so). False when it could not be executed.
+    // ends. Its standard output and error go to the slot's log, emptied at
+    // each start of that slot and readable by this user only (to /dev/null
+    // for slot 0, and when the log cannot be created: the server still
+    // starts, and an early end says so). False when it could not be executed.
     //
     // Window styles: vbNormalFocus activates the program's first window once
     // it appears, vbMinimizedFocus and vbMinimizedNoFocus iconify it; the
