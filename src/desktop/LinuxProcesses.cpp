@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <utility>
 #include <vector>
 
@@ -187,17 +186,22 @@ pid_t startDetached(const std::vector<std::string>& words, int outputFd) {
 }
 
 std::vector<std::string> lastLines(const std::string& path, std::size_t count) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    const std::streamoff from = size > static_cast<std::streamoff>(kLogTail)
-                                    ? size - static_cast<std::streamoff>(kLogTail)
-                                    : 0;
-    in.seekg(from);
-    std::string tail(static_cast<std::size_t>(size - from), '\0');
-    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
-    tail.resize(static_cast<std::size_t>(in.gcount()));
+    // Read on the window's thread: whatever has taken the log's name since
+    // the start, a link is not followed and a pipe is not waited at.
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return {};
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return {};
+    }
+    const off_t tailSize = static_cast<off_t>(kLogTail);
+    const off_t from = info.st_size > tailSize ? info.st_size - tailSize : 0;
+    std::string tail(static_cast<std::size_t>(info.st_size - from), '\0');
+    const ssize_t got =
+        lseek(fd, from, SEEK_SET) == from ? readFull(fd, tail.data(), tail.size()) : 0;
+    close(fd);
+    tail.resize(static_cast<std::size_t>(got));
 
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -246,11 +250,14 @@ bool LinuxProcesses::Start(const std::vector<std::string>& words, int windowStyl
         log = moved;
     }
     const pid_t pid = startDetached(words, log);
+    // Taken at once: the id alone may name another process once this one
+    // ended and the id was used again.
+    const unsigned long long startTicks = pid > 0 ? startTicksOf(pid) : 0;
     if (log >= 0) close(log);
     if (pid < 0) return false;
     if (started) started(pid, words);
     if (server) {
-        watched_.push_back({pid, slot, log >= 0, std::chrono::steady_clock::now()});
+        watched_.push_back({pid, startTicks, slot, log >= 0, std::chrono::steady_clock::now()});
         watchForEnd();
     }
     if (windowStyle == platform::vbNormalFocus || windowStyle == platform::vbMinimizedFocus ||
@@ -266,7 +273,7 @@ void LinuxProcesses::watchForEnd() {
     const auto now = std::chrono::steady_clock::now();
     for (auto it = watched_.begin(); it != watched_.end();) {
         const bool young = now - it->since <= kEarlyEnd;
-        if (processRuns(it->pid)) {
+        if (processIs(it->pid, it->startTicks)) {
             it = young ? it + 1 : watched_.erase(it);
             continue;
         }

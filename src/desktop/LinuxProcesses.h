@@ -61,6 +61,7 @@ public:
 private:
     struct Watched {
         pid_t pid = 0;
+        unsigned long long startTicks = 0;  // with the id, names the very process
         int slot = 0;
         bool logWritten = true;
         std::chrono::steady_clock::time_point since;
@@ -82,7 +83,8 @@ private:
 pid_t startDetached(const std::vector<std::string>& words, int outputFd = -1);
 
 // The last lines of a file, at most `count`, without their line ends; only
-// its last few kilobytes are read.
+// its last few kilobytes are read. None from a link or anything but a
+// regular file.
 std::vector<std::string> lastLines(const std::string& path, std::size_t count);
 
 }  // namespace desktop
