@@ -11,7 +11,7 @@
 #include <QObject>
 #include <QTimer>
 #include <cerrno>
-#include <fstream>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -89,19 +89,49 @@ void writeFull(int fd, const void* data, std::size_t size) {
     _exit(127);
 }
 
-// A server's log, emptied: a regular file only, never through a link (it
-// would empty whatever file the link names) and never waiting (a pipe under
-// that name would hold the start). Appending: a server of the slot that
-// still writes adds its lines at the end rather than into the new ones.
-// -1 when it cannot be had.
-int openLog(const std::string& path) {
-    const int fd =
-        open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC |
-                               O_NOCTTY, 0644);
+// A log the server may write into as it is: a regular file of this user
+// under this one name, which no other account may open. The password of the
+// remote console is among what the game prints, so a file that others could
+// read, or that was open to them once and may still be held, gets none of it.
+bool privateLog(const struct stat& info) {
+    return S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_nlink == 1 &&
+           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// A new private file put in place of whatever the name holds. Only the name
+// is replaced: a link's target, a pipe and another account's file are left
+// as they are. -1 when the folder takes no new file.
+int replaceLog(const std::string& path) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_APPEND | O_CLOEXEC);
     if (fd < 0) return -1;
+    // Created 0600 but for the umask; exactly 0600 before the name points here.
+    if (fchmod(fd, S_IRUSR | S_IWUSR) != 0 || rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// A server's log, emptied: an earlier private log of this tool is reused,
+// anything else under that name is replaced by a new private file. Opened
+// never through a link and never waiting (a pipe put there meanwhile would
+// hold the start), and emptied only once it is known to be a regular file.
+// Appending: a server of the slot that still writes adds its lines at the
+// end rather than into the new ones. -1 when it cannot be had.
+int openLog(const std::string& path) {
     struct stat info;
-    // Emptied only once it is known to be a regular file.
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ftruncate(fd, 0) != 0) {
+    if (lstat(path.c_str(), &info) == 0 && !privateLog(info)) return replaceLog(path);
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK |
+                                          O_CLOEXEC | O_NOCTTY,
+                        S_IRUSR | S_IWUSR);
+    // Something else may have taken the name since it was looked at.
+    if (fd < 0 || fstat(fd, &info) != 0 || !privateLog(info)) {
+        if (fd >= 0) close(fd);
+        return replaceLog(path);
+    }
+    if (fchmod(fd, S_IRUSR | S_IWUSR) != 0 || ftruncate(fd, 0) != 0) {
         close(fd);
         return -1;
     }
@@ -156,17 +186,22 @@ pid_t startDetached(const std::vector<std::string>& words, int outputFd) {
 }
 
 std::vector<std::string> lastLines(const std::string& path, std::size_t count) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    const std::streamoff from = size > static_cast<std::streamoff>(kLogTail)
-                                    ? size - static_cast<std::streamoff>(kLogTail)
-                                    : 0;
-    in.seekg(from);
-    std::string tail(static_cast<std::size_t>(size - from), '\0');
-    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
-    tail.resize(static_cast<std::size_t>(in.gcount()));
+    // Read on the window's thread: whatever has taken the log's name since
+    // the start, a link is not followed and a pipe is not waited at.
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return {};
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return {};
+    }
+    const off_t tailSize = static_cast<off_t>(kLogTail);
+    const off_t from = info.st_size > tailSize ? info.st_size - tailSize : 0;
+    std::string tail(static_cast<std::size_t>(info.st_size - from), '\0');
+    const ssize_t got =
+        lseek(fd, from, SEEK_SET) == from ? readFull(fd, tail.data(), tail.size()) : 0;
+    close(fd);
+    tail.resize(static_cast<std::size_t>(got));
 
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -215,11 +250,14 @@ bool LinuxProcesses::Start(const std::vector<std::string>& words, int windowStyl
         log = moved;
     }
     const pid_t pid = startDetached(words, log);
+    // Taken at once: the id alone may name another process once this one
+    // ended and the id was used again.
+    const unsigned long long startTicks = pid > 0 ? startTicksOf(pid) : 0;
     if (log >= 0) close(log);
     if (pid < 0) return false;
     if (started) started(pid, words);
     if (server) {
-        watched_.push_back({pid, slot, log >= 0, std::chrono::steady_clock::now()});
+        watched_.push_back({pid, startTicks, slot, log >= 0, std::chrono::steady_clock::now()});
         watchForEnd();
     }
     if (windowStyle == platform::vbNormalFocus || windowStyle == platform::vbMinimizedFocus ||
@@ -235,7 +273,7 @@ void LinuxProcesses::watchForEnd() {
     const auto now = std::chrono::steady_clock::now();
     for (auto it = watched_.begin(); it != watched_.end();) {
         const bool young = now - it->since <= kEarlyEnd;
-        if (processRuns(it->pid)) {
+        if (processIs(it->pid, it->startTicks)) {
             it = young ? it + 1 : watched_.erase(it);
             continue;
         }

@@ -32,10 +32,10 @@ public:
     // folder, never looked up in PATH. The program runs in the current
     // folder, in a session of its own, with standard input on /dev/null,
     // and is not a child of this process, so it lives on after the tool
-    // ends. Its standard output and error go to the slot's log, replaced at
-    // each start of that slot (to /dev/null for slot 0, and when the log
-    // cannot be created: the server still starts, and an early end says
-    // so). False when it could not be executed.
+    // ends. Its standard output and error go to the slot's log, emptied at
+    // each start of that slot and readable by this user only (to /dev/null
+    // for slot 0, and when the log cannot be created: the server still
+    // starts, and an early end says so). False when it could not be executed.
     //
     // Window styles: vbNormalFocus activates the program's first window once
     // it appears, vbMinimizedFocus and vbMinimizedNoFocus iconify it; the
@@ -61,6 +61,7 @@ public:
 private:
     struct Watched {
         pid_t pid = 0;
+        unsigned long long startTicks = 0;  // with the id, names the very process
         int slot = 0;
         bool logWritten = true;
         std::chrono::steady_clock::time_point since;
@@ -82,7 +83,8 @@ private:
 pid_t startDetached(const std::vector<std::string>& words, int outputFd = -1);
 
 // The last lines of a file, at most `count`, without their line ends; only
-// its last few kilobytes are read.
+// its last few kilobytes are read. None from a link or anything but a
+// regular file.
 std::vector<std::string> lastLines(const std::string& path, std::size_t count);
 
 }  // namespace desktop

@@ -16,6 +16,7 @@
 #include <functional>
 #include <sstream>
 
+#include "other_account.h"
 #include "wait_until.h"
 #include "common/ConsoleCommand.h"
 #include "desktop/GameServers.h"
@@ -45,6 +46,8 @@ std::vector<std::string> lines(const fs::path& file) {
     for (std::string line; std::getline(in, line);) result.push_back(line);
     return result;
 }
+
+std::string bytes(std::istream&& in) { return {std::istreambuf_iterator<char>(in), {}}; }
 
 std::vector<std::string> linesOf(const fs::path& file, const std::string& kind) {
     std::vector<std::string> result;
@@ -502,28 +505,45 @@ TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
     EXPECT_EQ(modules, 5u);
 }
 
-// A server log that is a link or a pipe is not written through and does not
-// hold the start: the server starts with its output discarded, and its early
-// end (the native build refuses a relative configuration) says so.
+// Whatever lies at a server's log before its start gets nothing and holds nothing up: a new
+// private log takes its name. A link or pipe laid there later is not read for the early-end report.
 class LogThatIsNoFile : public GameFolder, public ::testing::WithParamInterface<std::string> {};
 
-TEST_P(LogThatIsNoFile, IsLeftAloneAndTheStartGoesOn) {
-    fs::create_symlink(STANDIN_SERVER, dir / "Descent3");
+TEST_P(LogThatIsNoFile, IsReplacedByAPrivateLog) {
+    const fs::path serverLog = dir / "Server1.log", file = dir / "wichtig.txt";
     std::ofstream(dir / "wichtig.txt") << "bleibt";
-    if (GetParam() == "link") fs::create_symlink(dir / "wichtig.txt", dir / "Server1.log");
-    if (GetParam() == "pipe") {
-        ASSERT_EQ(mkfifo((dir / "Server1.log").c_str(), 0644), 0);
-    }
+    std::ifstream held(file, std::ios::binary);
+    if (GetParam() == "nobody" && !other_account::available()) GTEST_SKIP() << "root only";
+    const auto lay = [&] {
+        if (GetParam().ends_with("link")) fs::create_symlink(file, serverLog);
+        if (GetParam() == "hard") fs::create_hard_link(file, serverLog);
+        EXPECT_TRUE(!GetParam().ends_with("pipe") || mkfifo(serverLog.c_str(), 0644) == 0);
+        EXPECT_TRUE(GetParam() != "nobody" ||
+                    chown(file.c_str(), other_account::nobody().pw_uid, 0) == 0);
+        fs::permissions(file, GetParam() == "nobody" ? fs::perms(0666) : fs::perms(0644));
+        if (GetParam() == "old" || GetParam() == "nobody") fs::rename(file, serverLog);
+    };
+    const bool later = GetParam().starts_with("later");
+    if (!later) lay();
     LinuxProcesses processes(dir.string());
-    ASSERT_TRUE(processes.Start({(dir / "Descent3").string(), "-dedicated", "fenster.CFG"},
-                                platform::vbNormalNoFocus, 1));
+    ASSERT_TRUE(processes.Start(words(), platform::vbNormalNoFocus, 1));
+    const pid_t pid = waitForServer();
+    if (later && fs::remove(serverLog)) lay();
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
     std::vector<platform::EarlyEnd> ends;
     ASSERT_TRUE(waitUntil([&] { return !(ends = processes.EndedAfterStart()).empty(); }));
-    EXPECT_FALSE(ends[0].logWritten);
-    EXPECT_EQ(fs::file_size(dir / "wichtig.txt"), 6u);
+    EXPECT_EQ(bytes(std::move(held)), "bleibt");
+    EXPECT_EQ(ends[0].lastLines.empty(), later);
+    if (later) return;
+    ASSERT_EQ(fs::symlink_status(serverLog).type(), fs::file_type::regular);
+    EXPECT_EQ(fs::status(serverLog).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(bytes(std::ifstream(serverLog, std::ios::binary)),
+              "Starting the dedicated server with fenster.CFG\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Services, LogThatIsNoFile, ::testing::Values("link", "pipe"));
+INSTANTIATE_TEST_SUITE_P(Services, LogThatIsNoFile,
+                         ::testing::Values("link", "pipe", "old", "nobody", "hard", "laterpipe",
+                                           "laterlink"));
 
 }  // namespace
 
