@@ -188,11 +188,10 @@ pid_t startDetached(const std::vector<std::string>& words, int outputFd) {
 std::vector<std::string> lastLines(const std::string& path, std::size_t count) {
     // Read on the window's thread: whatever has taken the log's name since
     // the start, a link is not followed and a pipe is not waited at.
-    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return {};
+    const int fd = openRegular(path, true);
     struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        if (fd >= 0) close(fd);
         return {};
     }
     const off_t tailSize = static_cast<off_t>(kLogTail);
