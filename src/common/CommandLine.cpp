@@ -131,7 +131,7 @@ Spielkonfiguration spielkonfigurationAus(std::string_view bytes) {
 }
 
 std::optional<Spielkonfiguration> leseSpielkonfiguration(const std::string& datei) {
-    const std::optional<std::string> bytes = readFileBytes(datei);
+    const std::optional<std::string> bytes = readFileBytes(datei, nullptr, kKonfigurationsGrenze);
     if (!bytes) return std::nullopt;
     return spielkonfigurationAus(*bytes);
 }

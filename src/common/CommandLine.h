@@ -2,6 +2,7 @@
 // that refuse values the game could not use.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,7 +51,11 @@ struct Spielkonfiguration {
 };
 // The configuration that the bytes of a file hold.
 Spielkonfiguration spielkonfigurationAus(std::string_view bytes);
-// Nullopt when the file cannot be read.
+// How much of a configuration the tool reads: the game's are a few
+// kilobytes, and a far larger file must not cost a check more than this.
+inline constexpr std::size_t kKonfigurationsGrenze = 64 * 1024;
+// The first kKonfigurationsGrenze bytes of a regular file, read without
+// waiting; nullopt when the file cannot be read.
 std::optional<Spielkonfiguration> leseSpielkonfiguration(const std::string& datei);
 
 // Whether the game can use the text as a port: a whole number from 1 to

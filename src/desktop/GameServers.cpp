@@ -31,10 +31,6 @@
 namespace desktop {
 namespace {
 
-// The game's configurations are a few kilobytes; a server whose
-// configuration is far larger must not cost a scan more than this.
-constexpr std::size_t kConfigLimit = 64 * 1024;
-
 bool isNumber(const char* name) {
     if (!*name) return false;
     for (; *name; ++name)
@@ -639,7 +635,7 @@ std::optional<ConsoleSettings> consoleSettingsOf(const std::string& path) {
     const int fd = openRegular(path, false);
     if (fd < 0) return std::nullopt;
     const common::Spielkonfiguration read =
-        common::spielkonfigurationAus(readUpTo(fd, kConfigLimit));
+        common::spielkonfigurationAus(readUpTo(fd, common::kKonfigurationsGrenze));
     ConsoleSettings settings;
     settings.port = common::portGültig(read.konsolenport) ? std::stoi(read.konsolenport) : 0;
     settings.allowed = read.konsoleErlaubt;

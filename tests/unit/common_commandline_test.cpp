@@ -250,6 +250,20 @@ INSTANTIATE_TEST_SUITE_P(
         Lesefall{"OnlyBlanks", "ConsolePassword=pw\nconsolepassword= \t ", "-|2092||0"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The start's checks read only the first 64 KiB of a configuration: a level
+// line just beyond is not seen, one just before is.
+TEST_F(KommandozeileTest, ReadsNoMoreThan64KiBOfTheConfiguration) {
+    testing_support::writeBytes(g + "/Descent3", "");
+    const std::string kennung = "[server config file]\r\n";
+    const std::string zuLang = "MissionName=" + std::string(40, 'L') + ".mn3";
+    for (const std::size_t stelle : {std::size_t{65536} - 60, std::size_t{65536}}) {
+        std::string bytes = kennung + std::string(stelle - kennung.size() - 1, ' ') + "\n" + zuLang;
+        testing_support::writeBytes(g + "/a.cfg", bytes);
+        EXPECT_EQ(common::Kommandozeile(g, "a.cfg", "/t", "2092").einwand.empty(), stelle == 65536)
+            << stelle;
+    }
+}
+
 // A port is a whole number from 1 to 65535 in digits alone.
 TEST(PortGueltig, TakesDigitsFrom1To65535Only) {
     for (const char* port : {"1", "65535", "02092"}) EXPECT_TRUE(common::portGültig(port)) << port;
