@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
 
 #include "common/Encoding.h"
 #include "common/Items.h"
@@ -18,15 +20,87 @@ constexpr std::size_t kLevelnameGrenze = 32;
 // It reads a configuration line into 256 bytes, so 255 characters of it.
 constexpr std::size_t kZeilenGrenze = 255;
 
-constexpr std::string_view kLeer = " \t";
+// What ends a command's key, and what comes before its value.
+constexpr std::string_view kSchlüsselende = " \t=:";
+constexpr std::string_view kWertende = ",;";
 
-std::string_view ohneLeerVorn(std::string_view text) {
-    return text.substr(std::min(text.find_first_not_of(kLeer), text.size()));
+// The commands the game knows; any other key ends the reading of its line.
+constexpr std::string_view kSpielbefehle[] = {
+    "PPS", "TimeLimit", "KillGoal", "RespawnTime", "GameName", "MissionName", "Scriptname",
+    "ConnectionName", "Quit", "EndLevel", "MaxPlayers", "Say", "UseSmoothing", "SendRotVel",
+    "MultiSettingsFile", "DisallowPowerup", "AllowPowerup", "StartRtLog", "StopRtLog",
+    "PXOUsername", "PXOPassword", "BrightPlayers", "Peer2Peer", "AccurateCollisions",
+    "ConsolePassword", "AllowRemoteConsole", "RemoteConsolePort", "Permissable", "NumTeams",
+    "PXOHostingLobby", "RandomizeRespawn", "AllowMouselook", "AudioTauntDelay", "SetLevel",
+    "SetDifficulty", "MOTD"};
+
+// White space as C's isspace knows it, which the game trims keys and values of.
+bool cLeerzeichen(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
 }
 
 std::string_view ohneLeer(std::string_view text) {
-    text = ohneLeerVorn(text);
-    return text.substr(0, text.find_last_not_of(kLeer) + 1);
+    while (!text.empty() && cLeerzeichen(text.front())) text.remove_prefix(1);
+    while (!text.empty() && cLeerzeichen(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// C's atoi of a trimmed value, held to 0..1: whether it is 1 or more.
+bool atoiAb1(std::string_view wert) {
+    if (!wert.empty() && (wert[0] == '+' || wert[0] == '-')) {
+        if (wert[0] == '-') return false;
+        wert.remove_prefix(1);
+    }
+    for (char c : wert) {
+        if (c < '0' || c > '9') return false;
+        if (c != '0') return true;
+    }
+    return false;
+}
+
+using Symbole = std::map<std::string, std::string, std::less<>>;
+
+// The commands of one line, one after another, until one ends its reading.
+void leseZeile(std::string_view zeile, Symbole& symbole, Spielkonfiguration& gelesen) {
+    std::size_t pos = 0;
+    auto überspringe = [&](std::string_view zeichen) {
+        pos = std::min(zeile.find_first_not_of(zeichen, pos), zeile.size());
+    };
+    // The text up to the first of `ende`, which is passed over.
+    auto bis = [&](std::string_view ende) {
+        const std::size_t stelle = std::min(zeile.find_first_of(ende, pos), zeile.size());
+        const std::string_view text = zeile.substr(pos, stelle - pos);
+        pos = std::min(stelle + 1, zeile.size());
+        return ohneLeer(text);
+    };
+    for (;;) {
+        überspringe(kSchlüsselende);
+        const std::string_view schlüssel = bis(kSchlüsselende);
+        überspringe(kWertende);
+        std::string_view wert = bis(kWertende);
+        if (schlüssel.empty() && wert.empty()) return;
+        if (schlüssel.starts_with('@')) return;
+        if (schlüssel.starts_with('#')) {
+            symbole[std::string(schlüssel.substr(1))] = std::string(wert);
+            return;
+        }
+        if (wert.starts_with('#')) {
+            const auto symbol = symbole.find(wert.substr(1));
+            if (symbol == symbole.end()) return;
+            wert = symbol->second;
+        }
+        if (std::none_of(std::begin(kSpielbefehle), std::end(kSpielbefehle),
+                         [&](std::string_view befehl) { return gleichOhneGross(schlüssel, befehl); }))
+            return;
+        if (gleichOhneGross(schlüssel, "MissionName"))
+            gelesen.levelname = std::string(wert);
+        else if (gleichOhneGross(schlüssel, "RemoteConsolePort"))
+            gelesen.konsolenport = std::string(wert);
+        else if (gleichOhneGross(schlüssel, "AllowRemoteConsole"))
+            gelesen.konsoleErlaubt = atoiAb1(wert);
+        else if (gleichOhneGross(schlüssel, "ConsolePassword"))
+            gelesen.konsolenpasswort = std::string(wert);
+    }
 }
 
 // Z: is Wine's drive for the whole file system.
@@ -105,33 +179,25 @@ std::optional<std::string> imSuchpfad(std::string_view name) {
 
 Spielkonfiguration spielkonfigurationAus(std::string_view bytes) {
     Spielkonfiguration gelesen;
+    Symbole symbole;
+    bool kennung = true;
     std::size_t start = 0;
     while (start < bytes.size()) {
-        std::size_t ende = bytes.find_first_of("\r\n", start);
-        if (ende == std::string_view::npos) ende = bytes.size();
-        // The rest of a longer line is lost, not read as a line of its own.
-        const std::string_view zeile =
-            ohneLeerVorn(bytes.substr(start, std::min(ende - start, kZeilenGrenze)));
+        const std::size_t ende = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+        // The game reads a line into 256 bytes and then as a C string: what
+        // follows its 255th byte or a NUL is lost, not a line of its own.
+        std::string_view zeile = bytes.substr(start, std::min(ende - start, kZeilenGrenze));
+        zeile = zeile.substr(0, zeile.find('\0'));
         start = ende + 1;
-        const std::size_t schlüsselEnde = std::min(zeile.find_first_of(" \t=:"), zeile.size());
-        const std::string_view schlüssel = zeile.substr(0, schlüsselEnde);
-        std::string_view rest = ohneLeerVorn(zeile.substr(schlüsselEnde));
-        if (!rest.empty() && (rest[0] == '=' || rest[0] == ':')) rest.remove_prefix(1);
-        const std::string wert(ohneLeer(spielwert(rest)));
-        if (gleichOhneGross(schlüssel, "MissionName"))
-            gelesen.levelname = wert;
-        else if (gleichOhneGross(schlüssel, "RemoteConsolePort"))
-            gelesen.konsolenport = wert;
-        else if (gleichOhneGross(schlüssel, "AllowRemoteConsole"))
-            gelesen.konsoleErlaubt = wert == "1";
-        else if (gleichOhneGross(schlüssel, "ConsolePassword"))
-            gelesen.konsolenpasswort = wert;
+        // The first line is the file's tag, no command.
+        if (!kennung) leseZeile(zeile, symbole, gelesen);
+        kennung = false;
     }
     return gelesen;
 }
 
 std::optional<Spielkonfiguration> leseSpielkonfiguration(const std::string& datei) {
-    const std::optional<std::string> bytes = readFileBytes(datei);
+    const std::optional<std::string> bytes = readFileBytes(datei, nullptr, kKonfigurationsGrenze);
     if (!bytes) return std::nullopt;
     return spielkonfigurationAus(*bytes);
 }

@@ -2,6 +2,7 @@
 // that refuse values the game could not use.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,20 +38,35 @@ struct Serverbefehl {
 };
 
 // What the game reads of a server configuration file for its start, in the
-// file's code page. It reads each line as the game does: its first 255
-// characters only; the key after leading blanks and tabs, up to a blank, a
-// tab, "=" or ":"; then blanks and tabs and one "=" or ":" if there is one;
-// the value up to its first "," or ";", without blanks and tabs around it.
-// Keys in any case; of a key given again, the last line counts.
+// file's code page. Its first line is the file's tag, no command. Each
+// further line ends at CR, LF or NUL, and no more than its first 255 bytes
+// count: what follows a NUL or the 255th byte up to the line's end is lost.
+// A line holds commands one after another. For each, the game passes over
+// blanks, tabs, "=" and ":"; the key runs up to the next of these, and that
+// one character is passed over; then it passes over "," and ";", and the
+// value runs up to the next "," or ";" (or the line's end), which is passed
+// over. Key and value lose the white space C's isspace knows (blank, tab,
+// vertical tab, form feed, CR, LF) at both ends; keys count in any case.
+// The reading of a line ends at a command whose key and value are both
+// empty, at a key starting with "@" and at a key the game does not know. A
+// key "#NAME" defines the symbol NAME as the value and ends the line's
+// reading; a value "#NAME" stands for the text of the symbol NAME (exactly
+// so written) that an earlier line defined, and ends the line's reading when
+// there is none. AllowRemoteConsole is C's atoi held to 0..1. Of a key
+// given again, the last counts.
 struct Spielkonfiguration {
     std::optional<std::string> levelname;
-    std::string konsolenport = "2092";  // the game's default
-    bool konsoleErlaubt = false;        // AllowRemoteConsole=1
+    std::string konsolenport = "2092";  // the game's default, else the text as read
+    bool konsoleErlaubt = false;        // AllowRemoteConsole of 1 or more
     std::string konsolenpasswort;       // ConsolePassword, bytes of the file
 };
 // The configuration that the bytes of a file hold.
 Spielkonfiguration spielkonfigurationAus(std::string_view bytes);
-// Nullopt when the file cannot be read.
+// How much of a configuration the tool reads: the game's are a few
+// kilobytes, and a far larger file must not cost a check more than this.
+inline constexpr std::size_t kKonfigurationsGrenze = 64 * 1024;
+// The first kKonfigurationsGrenze bytes of a regular file, read without
+// waiting; nullopt when the file cannot be read.
 std::optional<Spielkonfiguration> leseSpielkonfiguration(const std::string& datei);
 
 // Whether the game can use the text as a port: a whole number from 1 to

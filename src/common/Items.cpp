@@ -3,6 +3,7 @@
 #include "common/Encoding.h"
 #include "common/MessageBox.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -13,7 +14,8 @@ namespace common {
 
 const std::string kKeineDatei = "Das ist keine gewöhnliche Datei.";
 
-std::optional<std::string> readFileBytes(const std::string& path, std::string* reason) {
+std::optional<std::string> readFileBytes(const std::string& path, std::string* reason,
+                                        std::size_t grenze) {
     auto fail = [&](int err) -> std::optional<std::string> {
         if (reason) *reason = std::strerror(err);
         return std::nullopt;
@@ -38,8 +40,8 @@ std::optional<std::string> readFileBytes(const std::string& path, std::string* r
     }
     std::string bytes;
     char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    while (bytes.size() < grenze) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, grenze - bytes.size()));
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;

@@ -17,15 +17,17 @@
 
 namespace common {
 
-// The bytes of a whole file, or nullopt when it cannot be opened or read; the
-// system's reason then goes to *reason when it is given.
+// The bytes of a whole file (of its first `grenze` bytes when it is longer),
+// or nullopt when it cannot be opened or read; the system's reason then goes
+// to *reason when it is given.
 //
 // Only a regular file is read. A named pipe or a device such as /dev/zero
 // could block the window or never end, so it is refused without being read
 // or waited for: the user is told at once through the Meldungsziel
 // (MessageBox.h) and the reason is kKeineDatei. A folder fails with the
 // system's reason, as any unreadable file does.
-std::optional<std::string> readFileBytes(const std::string& path, std::string* reason = nullptr);
+std::optional<std::string> readFileBytes(const std::string& path, std::string* reason = nullptr,
+                                        std::size_t grenze = std::string::npos);
 
 // After a failed read of `path`: whether something is there that holds what
 // it holds, so that it must not be replaced as if it were missing (a file

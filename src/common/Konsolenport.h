@@ -14,10 +14,9 @@ namespace common {
 
 // The port on which a server started with this configuration opens a remote
 // console the tool is to use: only when the file enables it
-// (AllowRemoteConsole=1). Read as the game reads it: keys in any case, a
-// value up to "," or ";", 2092 without a RemoteConsolePort line. Nothing when
-// the file cannot be read, the console is not enabled or the port is no
-// port.
+// (AllowRemoteConsole). Read as the game reads it (spielkonfigurationAus),
+// 2092 without a RemoteConsolePort line. Nothing when the file cannot be
+// read, the console is not enabled or the port is no port.
 std::optional<int> konsolenport(const std::string& configDatei);
 
 // A server slot as a running server is named by: "Server 1" or "Server 2"

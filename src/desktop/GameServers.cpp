@@ -22,15 +22,10 @@
 namespace desktop {
 namespace {
 
-// The game's configurations are a few kilobytes; a server whose
-// configuration is far larger must not cost a scan more than this.
-constexpr std::size_t kConfigLimit = 64 * 1024;
-
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
-
 
 // A path as the game's process names it: Wine's drive Z: is the whole file
 // system; a relative path is taken from the folder given, and stays
@@ -179,7 +174,7 @@ std::optional<ConsoleSettings> consoleSettingsOf(const std::string& path) {
     const int fd = openRegular(path, false);
     if (fd < 0) return std::nullopt;
     const common::Spielkonfiguration read =
-        common::spielkonfigurationAus(readUpTo(fd, kConfigLimit));
+        common::spielkonfigurationAus(readUpTo(fd, common::kKonfigurationsGrenze));
     ConsoleSettings settings;
     settings.port = common::portGültig(read.konsolenport) ? std::stoi(read.konsolenport) : 0;
     settings.allowed = read.konsoleErlaubt;

@@ -31,7 +31,7 @@ namespace desktop {
 // a running server listens on is that of its socket (consoleSocketOf).
 struct ConsoleSettings {
     int port = 2092;        // 0 when the configuration names no usable port
-    bool allowed = false;   // AllowRemoteConsole=1
+    bool allowed = false;   // AllowRemoteConsole of 1 or more
     std::string password;   // ConsolePassword, bytes of the file
 };
 

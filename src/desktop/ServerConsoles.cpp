@@ -46,12 +46,10 @@ std::string lower(std::string s) {
 }
 
 // A console the tool can log in to: enabled, and a password the server can
-// take as a line (with none, nobody gets in). The game keeps a password only
-// up to a NUL byte, which no line can hold: such a password never matches.
+// take as a line (with none, nobody gets in).
 bool usable(const ConsoleSettings& console) {
     return console.allowed && !console.password.empty() &&
-           console.password.size() <= kLongestConsoleLine &&
-           console.password.find('\0') == std::string::npos;
+           console.password.size() <= kLongestConsoleLine;
 }
 
 std::vector<GameServer> gameFolderServers() {

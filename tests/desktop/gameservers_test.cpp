@@ -88,7 +88,8 @@ bool fileHas(const std::string& path, const std::string& text) {
 }
 
 // A game folder with the stand-in as its Descent3 and a configuration whose
-// console is on, at `port` with the password "geheim".
+// console is on, at `port` with the password "= geheim": the blank after the
+// key is passed over, the "=" is the value's.
 struct GameFolder {
     explicit GameFolder(int port)
         : game(fs::path(root.path()) / "Spiel Ordner"), cache(game / "custom" / "cache") {
@@ -161,14 +162,14 @@ TEST(GameServers, ARunningServerIsFoundWithItsFolderAndConsoleUntilItIsKilled) {
     EXPECT_LT(desktop_test::residentKilobytes() - before, 8 * 1024);
     ASSERT_EQ(found.size(), 1u);
     g.configure(port + 1);
-    EXPECT_EQ(desktop::runningGameServer(pid)->console.password, "geheim");
+    EXPECT_EQ(desktop::runningGameServer(pid)->console.password, "= geheim");
     for (const auto& server : {found[0], *desktop::runningGameServer(pid)}) {
         EXPECT_EQ(server.pid, pid);
         EXPECT_EQ(server.config, g.config);
         EXPECT_EQ(server.tempdir, cacheText);
         EXPECT_EQ(server.console.port, port);
         EXPECT_TRUE(server.console.allowed);
-        EXPECT_EQ(server.console.password, "geheim");
+        EXPECT_EQ(server.console.password, "= geheim");
     }
 
     EXPECT_EQ(testing_support::readBytes((g.cache / ".lock").string()), desktop::gameLock(pid));

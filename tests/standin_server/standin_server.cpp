@@ -25,9 +25,11 @@
 //   an absolute configuration path whose first line is "[server config file]";
 // - a level (MissionName) that is neither in its folder nor in its missions
 //   folder (names in any case) ends the start with such an error;
-// - a configuration line's key ends at a blank, a tab, "=" or ":", its value
-//   at "," or ";", trimmed of blanks and tabs; a line counts up to 255
-//   characters;
+// - its configuration is read as the game reads it, by the tool's own reader
+//   of it (common::spielkonfigurationAus: commands one after another on a
+//   line, a line's reading ended by an unknown key, symbols, 255 bytes a
+//   line); the console port is C's atoi of RemoteConsolePort held to
+//   1..65535, 2092 without one;
 // - the temporary folder holds ".lock" (8 bytes: "LOCK" and the process id
 //   as a 4-byte little-endian integer)
 //   and the loaded modules, a d3c*.tmp and several d3s*.tmp, mapped into the
@@ -76,12 +78,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "common/CommandLine.h"
 #include "common/Encoding.h"
 
 namespace {
@@ -89,7 +93,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kLongestLine = 254;
-constexpr int kDefaultConsolePort = 2092;
 
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -139,37 +142,22 @@ std::string argumentAfter(const std::vector<std::string>& args, const std::strin
     std::exit(0);
 }
 
-// The configuration's lines (without line ends); nullopt when unreadable.
-std::optional<std::vector<std::string>> readConfiguration(const std::string& name) {
+// The configuration's bytes; nullopt when unreadable.
+std::optional<std::string> readConfiguration(const std::string& name) {
     std::ifstream in(name, std::ios::binary);
     if (name.empty() || !in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Its lines as the log shows them, without line ends.
+std::vector<std::string> linesOf(const std::string& bytes) {
     std::vector<std::string> lines;
+    std::istringstream in(bytes);
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(line);
     }
     return lines;
-}
-
-// Key=Value (or Key:Value) settings; keys compared without case, a value
-// ends at "," or ";" and loses its blanks and tabs at both ends.
-std::map<std::string, std::string> settingsOf(const std::vector<std::string>& lines) {
-    constexpr const char* kBlank = " \t";
-    std::map<std::string, std::string> settings;
-    for (std::string line : lines) {
-        line = line.substr(0, 255);
-        const auto key = line.find_first_not_of(kBlank);
-        if (key == std::string::npos) continue;
-        const auto keyEnd = std::min(line.find_first_of(" \t=:", key), line.size());
-        auto value = std::min(line.find_first_not_of(kBlank, keyEnd), line.size());
-        if (value < line.size() && (line[value] == '=' || line[value] == ':')) ++value;
-        std::string text = line.substr(value);
-        text = text.substr(0, text.find_first_of(",;"));
-        text.erase(0, std::min(text.find_first_not_of(kBlank), text.size()));
-        text.erase(text.find_last_not_of(kBlank) + 1);
-        settings[lower(line.substr(key, keyEnd - key))] = text;
-    }
-    return settings;
 }
 
 // Whether the level a configuration names is there: a file of that name,
@@ -508,16 +496,16 @@ int main(int argc, char** argv) {
         log.write("CFG-MISSING", configName);
         if (!windowed) refuse(log, "Unable to open the server config file \"" + configName + "\"");
     }
-    for (const std::string& line : config.value_or(std::vector<std::string>{}))
-        log.write("CFG", common::ansiToUtf8(line));
-    if (config && (config->empty() || config->front() != "[server config file]"))
+    const std::vector<std::string> lines = linesOf(config.value_or(""));
+    for (const std::string& line : lines) log.write("CFG", common::ansiToUtf8(line));
+    if (config && (lines.empty() || lines.front() != "[server config file]"))
         refuse(log, "\"" + configName + "\" is not a server config file");
-    auto settings = settingsOf(config.value_or(std::vector<std::string>{}));
+    const common::Spielkonfiguration settings = common::spielkonfigurationAus(config.value_or(""));
     // What the game says on its standard output while it starts; a level it
     // cannot find ends the start.
     std::printf("Starting the dedicated server with %s\n", configName.c_str());
     std::fflush(stdout);
-    const std::string level = settings["missionname"];
+    const std::string level = settings.levelname.value_or("");
     const fs::path gameFolder = fs::absolute(fs::path(argv[0])).parent_path();
     if (!level.empty() && !levelFound(gameFolder, level))
         refuse(log, "Unable to load the level \"" + level + "\"");
@@ -546,11 +534,10 @@ int main(int argc, char** argv) {
             remote->broadcast("Executing " + common::utf8ToAnsi(line) + "\n");
         }
     };
-    const std::string portText = settings["remoteconsoleport"];
-    const int consolePort = portText.empty() ? kDefaultConsolePort : std::atoi(portText.c_str());
+    const int consolePort = std::clamp(std::atoi(settings.konsolenport.c_str()), 1, 65535);
     remote = std::make_unique<RemoteConsole>(log, argumentAfter(args, "-useip"), consolePort,
-                                             settings["consolepassword"],
-                                             settings["allowremoteconsole"] == "1", command);
+                                             settings.konsolenpasswort, settings.konsoleErlaubt,
+                                             command);
 
     std::string endReason = "quit";
     if (app) {

@@ -237,18 +237,61 @@ TEST_P(SpielkonfigurationAus, ReadsEachLineAsTheGame) {
     EXPECT_EQ(k.levelname.value_or("-") + "|" + k.konsolenport + "|" + k.konsolenpasswort + "|" +
                   (k.konsoleErlaubt ? "1" : "0"), GetParam().gelesen);
 }
-// In LongLine the 255th character is the "a"; the rest would read as a port line.
+
+const std::string kKennung = "[server config file]\r\n";
+using namespace std::string_literals;
+
+// In LongLine the 255th byte is the ";" before the port command.
 INSTANTIATE_TEST_SUITE_P(
     Zeilen, SpielkonfigurationAus,
     testing::Values(
-        Lesefall{"BlankAfterValue", "ConsolePassword=pw \r\n", "-|2092|pw|0"},
-        Lesefall{"LeadingBlanksAndColon", " \t RemoteConsolePort:2093\r", "-|2093||0"},
-        Lesefall{"BlanksAroundSign", "MissionName = Level 1.mn3 ; x", "Level 1.mn3|2092||0"},
-        Lesefall{"LongLine", "MissionName=" + std::string(242, ' ') + "ab RemoteConsolePort=2094" +
-                                 std::string(21, ' ') + "\nAllowRemoteConsole=1", "a|2092||1"},
-        Lesefall{"TabEndsKey", "AllowRemoteConsole\t1", "-|2092||1"},
-        Lesefall{"OnlyBlanks", "ConsolePassword=pw\nconsolepassword= \t ", "-|2092||0"}),
+        Lesefall{"TagLineIsNoCommand", "AllowRemoteConsole=1\r\nConsolePassword=pw", "-|2092|pw|0"},
+        Lesefall{"BlankAfterKeyLeavesSignInValue", kKennung + "ConsolePassword = geheim", "-|2092|= geheim|0"},
+        Lesefall{"BlanksAroundSign", kKennung + "MissionName = Level 1.mn3 ; x", "= Level 1.mn3|2092||0"},
+        Lesefall{"OneSignPassedOver", kKennung + "RemoteConsolePort==2093\nConsolePassword:;,pw", "-|=2093|pw|0"},
+        Lesefall{"CommandsAfterSemicolon", kKennung + "GameName=x;RemoteConsolePort=2093", "-|2093||0"},
+        Lesefall{"CommandsAfterComma", kKennung + "AllowRemoteConsole=1,ConsolePassword=pw", "-|2092|pw|1"},
+        Lesefall{"LeadingBlanksColonAndTab", kKennung + " \t RemoteConsolePort:2093\nAllowRemoteConsole\t1", "-|2093||1"},
+        Lesefall{"KeysInAnyCase", kKennung + "missionname=a.mn3;REMOTECONSOLEPORT:2093,consolePASSWORD=pw",
+                 "a.mn3|2093|pw|0"},
+        Lesefall{"IsspaceTrimmed", kKennung + "\fMissionName\v=\vx.mn3\f;ConsolePassword=\t pw \v",
+                 "x.mn3|2092|pw|0"},
+        Lesefall{"NulEndsLineRestLost", kKennung + "ConsolePassword=ge\0heim;RemoteConsolePort=2093\r\n"
+                 "AllowRemoteConsole=1"s, "-|2092|ge|1"},
+        Lesefall{"LoneCrEndsLine", kKennung + "ConsolePassword=pw\rAllowRemoteConsole=1", "-|2092|pw|1"},
+        Lesefall{"LongLine", kKennung + "MissionName=" + std::string(241, ' ') + "a;RemoteConsolePort=2094"
+                 "\nAllowRemoteConsole=1", "a|2092||1"},
+        Lesefall{"AtKeyEndsLine", kKennung + "ConsolePassword=pw,@Kommentar=1,AllowRemoteConsole=1",
+                 "-|2092|pw|0"},
+        Lesefall{"UnknownKeyEndsLine", kKennung + "Mission=a.mn3;ConsolePassword=pw\nGameName=x,"
+                 "RemoteConsolePort=2093", "-|2093||0"},
+        Lesefall{"EmptyCommandEndsLine", kKennung + "AllowRemoteConsole=1,\v\f: ;ConsolePassword=pw",
+                 "-|2092||1"},
+        Lesefall{"SymbolDefinedBefore", kKennung + "#pw=geheim,AllowRemoteConsole=1\r\n"
+                 "ConsolePassword=#pw;RemoteConsolePort=#port\r\n#port=2093", "-|2092|geheim|0"},
+        Lesefall{"SymbolUndefined", kKennung + "ConsolePassword=alt\nConsolePassword=#fehlt,"
+                 "AllowRemoteConsole=1", "-|2092|alt|0"},
+        Lesefall{"AtoiLeadingZero", kKennung + "AllowRemoteConsole=01", "-|2092||1"},
+        Lesefall{"AtoiDigitsBeforeText", kKennung + "AllowRemoteConsole=2 Spieler", "-|2092||1"},
+        Lesefall{"AtoiNegative", kKennung + "AllowRemoteConsole=1\nAllowRemoteConsole=-1", "-|2092||0"},
+        Lesefall{"AtoiNoNumber", kKennung + "AllowRemoteConsole=1\nAllowRemoteConsole=abc", "-|2092||0"},
+        Lesefall{"LastLineWins", kKennung + "ConsolePassword=eins \r\nRemoteConsolePort=2093\r\n"
+                 "consolepassword=zwei", "-|2093|zwei|0"},
+        Lesefall{"OnlyBlanks", kKennung + "ConsolePassword=pw\nconsolepassword= \t ", "-|2092||0"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The start's checks read only the first 64 KiB of a configuration: a level
+// line just beyond is not seen, one just before is.
+TEST_F(KommandozeileTest, ReadsNoMoreThan64KiBOfTheConfiguration) {
+    testing_support::writeBytes(g + "/Descent3", "");
+    const std::string zuLang = "MissionName=" + std::string(40, 'L') + ".mn3";
+    for (const std::size_t stelle : {std::size_t{65536} - 60, std::size_t{65536}}) {
+        std::string bytes = kKennung + std::string(stelle - kKennung.size() - 1, ' ') + "\n" + zuLang;
+        testing_support::writeBytes(g + "/a.cfg", bytes);
+        EXPECT_EQ(common::Kommandozeile(g, "a.cfg", "/t", "2092").einwand.empty(), stelle == 65536)
+            << stelle;
+    }
+}
 
 // A port is a whole number from 1 to 65535 in digits alone.
 TEST(PortGueltig, TakesDigitsFrom1To65535Only) {
