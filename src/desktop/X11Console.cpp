@@ -66,6 +66,22 @@ KeySym keysymFor(char32_t cp) {
     return static_cast<KeySym>(0x01000000 | cp);
 }
 
+// Whether the keys go where the focus is: another program holding the
+// keyboard (an open menu, the window manager's menu) gets them instead,
+// whichever window has the focus. X tells that only to a program trying to
+// take the keyboard itself, so this tries and lets go at once: held, the
+// keyboard would get our own keys too. Called with the server held, so that
+// nobody takes the keyboard before the key. The window with the focus sees
+// a FocusOut marked as caused by a grab (NotifyGrab) and a FocusIn marked as
+// its end (NotifyUngrab), both ahead of the key, and has the focus for it.
+bool keyboardFree(Display* dpy) {
+    if (XGrabKeyboard(dpy, DefaultRootWindow(dpy), False, GrabModeAsync, GrabModeAsync,
+                      CurrentTime) != GrabSuccess)
+        return false;
+    XUngrabKeyboard(dpy, CurrentTime);
+    return true;
+}
+
 }  // namespace
 
 X11Console::X11Console() {
@@ -182,12 +198,14 @@ void X11Console::toggleCapsLock() {
 }
 
 // Each key goes out only while the window that had the keyboard focus when
-// the text began still has it, checked with the X server held, so that no
-// other program can take the focus between the check and the key. At the
-// first key it has not, typing stops and the text counts as not delivered:
-// the rest would land in whatever window took the focus. The characters that
-// window did get before are taken back (BackSpace) at the start of the next
-// text typed into it, so it never runs half a line joined to the next.
+// the text began still has it and no other program holds the keyboard,
+// checked with the X server held, so that no other program can take the
+// focus or the keyboard between the check and the key. At the first key
+// that cannot go, typing stops and the text counts as not delivered: the
+// rest would land in whatever window took the focus or program the keyboard.
+// The characters the window did get before are taken back (BackSpace) at the
+// start of the next text typed into it, so it never runs half a line joined
+// to the next.
 bool X11Console::SendKeys(const std::string& text, bool wait) {
     if (!dpy_ || !xdo_) return false;
     const auto codepoints = decodeUtf8(text);
@@ -223,8 +241,8 @@ bool X11Console::SendKeys(const std::string& text, bool wait) {
     bool delivered = true;
     for (const Key& key : keys) {
         XGrabServer(dpy_);
-        const bool focused = x11::focusedTopLevel(dpy_) == target;
-        if (focused) {
+        const bool arrives = x11::focusedTopLevel(dpy_) == target && keyboardFree(dpy_);
+        if (arrives) {
             charcodemap_t press{};
             press.code = key.code;
             press.symbol = key.symbol;
@@ -235,7 +253,7 @@ bool X11Console::SendKeys(const std::string& text, bool wait) {
         }
         XUngrabServer(dpy_);
         XFlush(dpy_);
-        if (!focused) {
+        if (!arrives) {
             delivered = false;
             break;
         }

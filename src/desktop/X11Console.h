@@ -27,13 +27,14 @@ public:
     bool IsActive(const std::string& title) override;
     // Types the UTF-8 text literally into the window that the last
     // AppActivate found or IsActive saw in front (the focused one before
-    // either ran), and only while it has the focus: every printable
-    // character stands for itself, character 13 is Return, other control
-    // characters are left out. False when there is no display or the text is
-    // not valid UTF-8; then nothing is typed. Also false when another window
-    // took the focus before the last key: typing stopped there, and the
-    // characters that got through are taken back by BackSpace before the
-    // next text typed into that window.
+    // either ran), and only while it has the focus and no other program
+    // holds the keyboard (an open menu does): every printable character
+    // stands for itself, character 13 is Return, other control characters
+    // are left out. False when there is no display or the text is not valid
+    // UTF-8; then nothing is typed. Also false when another window took the
+    // focus or another program the keyboard before the last key: typing
+    // stopped there, and the characters that got through are taken back by
+    // BackSpace before the next text typed into that window.
     bool SendKeys(const std::string& text, bool wait) override;
 
 private:

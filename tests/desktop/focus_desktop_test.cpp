@@ -159,6 +159,23 @@ TEST_F(FocusDesktop, AWindowThatTakesTheFocusGetsNoKeyAndNoLineIsMixed) {
     EXPECT_GT(cut, 0) << "the trial took the focus from no line";
 }
 
+// While another program holds the keyboard (an open menu) no key goes out
+// and the "quit" counts as not sent; let go, the line goes whole.
+TEST_F(FocusDesktop, NoKeyGoesOutWhileAnotherProgramHoldsTheKeyboard) {
+    startServer();
+    Display* menu = XOpenDisplay(nullptr);
+    ASSERT_EQ(XGrabKeyboard(menu, DefaultRootWindow(menu), False, GrabModeAsync, GrabModeAsync,
+                            CurrentTime), GrabSuccess);
+    EXPECT_FALSE(console.SendKeys("quit\r", true));
+    XUngrabKeyboard(menu, CurrentTime);
+    XSync(menu, False);
+    XEvent key;
+    EXPECT_FALSE(XCheckTypedEvent(menu, KeyPress, &key)) << "a key went to the holder";
+    XCloseDisplay(menu);
+    EXPECT_TRUE(console.SendKeys("quit\r", true));
+    EXPECT_EQ(typedInto(1, 1), std::vector<std::string>{"quit"});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
