@@ -230,13 +230,20 @@ bool X11Console::SendKeys(const std::string& text, bool wait) {
 
     // Keys arrive as given: Caps Lock would turn "quit" into "QUIT", a held
     // Ctrl or Alt would make shortcuts of them. The user's state comes back
-    // afterwards.
+    // afterwards. Not even these keys go out where the first key could not.
+    XGrabServer(dpy_);
+    if (x11::focusedTopLevel(dpy_) != target || !keyboardFree(dpy_)) {
+        XUngrabServer(dpy_);
+        XFlush(dpy_);
+        return false;
+    }
     charcodemap_t* held = nullptr;
     int heldCount = 0;
     const bool capsLocked = capsLock();
     xdo_get_active_modifiers(xdo_, &held, &heldCount);
     xdo_clear_active_modifiers(xdo_, CURRENTWINDOW, held, heldCount);
     if (capsLock()) toggleCapsLock();
+    XUngrabServer(dpy_);
 
     bool delivered = true;
     for (const Key& key : keys) {
