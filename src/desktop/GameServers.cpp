@@ -1,9 +1,9 @@
 #include "desktop/GameServers.h"
 
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
