@@ -561,14 +561,19 @@ TEST_F(ViewTest, CheckAndOptionButtonsShowTheirBackColor) {
     }
 }
 
-// Two short timers started apart tick together, so the running arrows share
-// one repaint; each ticks first at least one interval after its start.
-TEST(QtLoopBeat, ShortTimersStartedApartTickInTheSamePass) {
+// A window on Qt's own loop, for the short timers' shared clocks.
+class QtLoopBeat : public ::testing::Test {
+protected:
     fakes::FakePlatform fake;
     desktop::QtLoop loop;
     testing_support::TempDir folder;
-    ui::Program program(fake.services(), loop, folder.path());
+    ui::Program program{fake.services(), loop, folder.path()};
     Testfenster& w = program.load<Testfenster>();
+};
+
+// Two short timers started apart tick together, so the running arrows share
+// one repaint; each ticks first at least one interval after its start.
+TEST_F(QtLoopBeat, ShortTimersStartedApartTickInTheSamePass) {
     ui::Timer a{&w, "A", 25, false}, b{&w, "B", 25, false};
     QElapsedTimer clock;
     std::vector<std::pair<char, qint64>> ticks;
@@ -600,12 +605,7 @@ TEST(QtLoopBeat, ShortTimersStartedApartTickInTheSamePass) {
 // same pass (as a window that unloads does) leaves no clock behind to trip
 // over; a timer whose short interval changes ticks on its new clock alone;
 // and a stopped timer never ticks.
-TEST(QtLoopBeat, ATimerLeavesEveryClockAndAStoppedOneNeverTicks) {
-    fakes::FakePlatform fake;
-    desktop::QtLoop loop;
-    testing_support::TempDir folder;
-    ui::Program program(fake.services(), loop, folder.path());
-    Testfenster& w = program.load<Testfenster>();
+TEST_F(QtLoopBeat, ATimerLeavesEveryClockAndAStoppedOneNeverTicks) {
     ui::Timer a{&w, "A", 20, false}, b{&w, "B", 20, false}, other{&w, "C", 500, false};
     int aTicks = 0, bTicks = 0;
     a.Tick = [&] {
