@@ -4,8 +4,10 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
+#include <thread>
 
 #include "desktop/X11Windows.h"
 
@@ -22,6 +24,9 @@ namespace {
 // held back by the check before each key, not typed elsewhere. A title that
 // no window has is known at once, without this wait.
 constexpr int kActivateWaitMs = 400;
+// How long a text waits for its window to get the focus before the first
+// key: the focus may follow the window manager's word a moment later.
+constexpr auto kFocusWait = std::chrono::milliseconds(150);
 
 std::optional<std::vector<char32_t>> decodeUtf8(const std::string& text) {
     std::vector<char32_t> result;
@@ -69,29 +74,32 @@ KeySym keysymFor(char32_t cp) {
 // Whether the keys go where the focus is: another program holding the
 // keyboard (an open menu, the window manager's menu) gets them instead,
 // whichever window has the focus. X tells that only to a program trying to
-// take the keyboard itself, so this tries and lets go at once: held, the
-// keyboard would get our own keys too. Called with the server held, so that
-// nobody takes the keyboard before the key. The window with the focus sees
-// a FocusOut marked as caused by a grab (NotifyGrab) and a FocusIn marked as
-// its end (NotifyUngrab), both ahead of the key, and has the focus for it.
-bool keyboardFree(Display* dpy) {
-    if (XGrabKeyboard(dpy, DefaultRootWindow(dpy), False, GrabModeAsync, GrabModeAsync,
-                      CurrentTime) != GrabSuccess)
-        return false;
-    XUngrabKeyboard(dpy, CurrentTime);
-    return true;
+// take the keyboard itself. Tried in a window that is never shown, the try
+// fails either way, as "already grabbed" when another program holds the
+// keyboard and as "not viewable" otherwise, and takes nothing: a try that
+// succeeded would send the console window a focus change at every key,
+// which unsettles the focus of the windows involved. Called with the server
+// held, so that nobody takes the keyboard before the key.
+bool keyboardFree(Display* dpy, Window unshown) {
+    const int answer =
+        XGrabKeyboard(dpy, unshown, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (answer == GrabSuccess) XUngrabKeyboard(dpy, CurrentTime);
+    return answer != AlreadyGrabbed && answer != GrabFrozen;
 }
 
 }  // namespace
 
 X11Console::X11Console() {
     dpy_ = XOpenDisplay(nullptr);
-    if (dpy_) xdo_ = xdo_new_with_opened_display(dpy_, nullptr, 0);
+    if (!dpy_) return;
+    xdo_ = xdo_new_with_opened_display(dpy_, nullptr, 0);
+    unshown_ = XCreateWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, InputOnly,
+                             CopyFromParent, 0, nullptr);
 }
 
 X11Console::~X11Console() {
     if (xdo_) xdo_free(xdo_);
-    if (dpy_) XCloseDisplay(dpy_);
+    if (dpy_) XCloseDisplay(dpy_);  // takes the window along
 }
 
 bool X11Console::AppActivate(const std::string& title) {
@@ -231,11 +239,14 @@ bool X11Console::SendKeys(const std::string& text, bool wait) {
     // Keys arrive as given: Caps Lock would turn "quit" into "QUIT", a held
     // Ctrl or Alt would make shortcuts of them. The user's state comes back
     // afterwards. Not even these keys go out where the first key could not.
-    XGrabServer(dpy_);
-    if (x11::focusedTopLevel(dpy_) != target || !keyboardFree(dpy_)) {
+    const auto until = std::chrono::steady_clock::now() + kFocusWait;
+    for (;;) {
+        XGrabServer(dpy_);
+        if (x11::focusedTopLevel(dpy_) == target && keyboardFree(dpy_, unshown_)) break;
         XUngrabServer(dpy_);
         XFlush(dpy_);
-        return false;
+        if (std::chrono::steady_clock::now() >= until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     charcodemap_t* held = nullptr;
     int heldCount = 0;
@@ -248,7 +259,7 @@ bool X11Console::SendKeys(const std::string& text, bool wait) {
     bool delivered = true;
     for (const Key& key : keys) {
         XGrabServer(dpy_);
-        const bool arrives = x11::focusedTopLevel(dpy_) == target && keyboardFree(dpy_);
+        const bool arrives = x11::focusedTopLevel(dpy_) == target && keyboardFree(dpy_, unshown_);
         if (arrives) {
             charcodemap_t press{};
             press.code = key.code;

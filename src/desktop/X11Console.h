@@ -34,7 +34,9 @@ public:
     // UTF-8; then nothing is typed. Also false when another window took the
     // focus or another program the keyboard before the last key: typing
     // stopped there, and the characters that got through are taken back by
-    // BackSpace before the next text typed into that window.
+    // BackSpace before the next text typed into that window. The window has
+    // a moment (150 ms) to get the focus before the first key, as the focus
+    // may follow the window manager's word that it is active.
     bool SendKeys(const std::string& text, bool wait) override;
 
 private:
@@ -55,6 +57,9 @@ private:
     // The window the last AppActivate found or IsActive saw in front: the
     // one the keys are for.
     unsigned long console_ = 0;
+    // A window never shown, to ask whether another program holds the
+    // keyboard.
+    unsigned long unshown_ = 0;
     // Characters typed into partialWindow_ after its last Return: a text cut
     // short by a focus change left them in its input line.
     unsigned long partialWindow_ = 0;

@@ -162,8 +162,11 @@ bool activate(Display* dpy, Window w, int waitMs) {
                &event);
     XSync(dpy, False);
 
+    // The window manager may name the window active a moment before it has
+    // the input focus (a client that takes the focus itself takes it when it
+    // gets to it): keys typed in between would not go to it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    while (activeWindow(dpy) != w) {
+    while (activeWindow(dpy) != w || focusedTopLevel(dpy) != topLevelOf(dpy, w)) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

@@ -60,7 +60,8 @@ bool isIconic(Display* dpy, Window w);
 // Brings the window to the front with the keyboard focus: through the window
 // manager where one runs (it also restores an iconified window), else by
 // raising and focusing it directly. Waits up to `waitMs` for the window
-// manager to report it active; true when it did (always true without one).
+// manager to report it active and for it to have the input focus; true when
+// it does (always true without a window manager).
 bool activate(Display* dpy, Window w, int waitMs);
 
 // Asks the window manager to iconify the window.
