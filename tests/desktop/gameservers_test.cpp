@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -266,20 +268,27 @@ TEST(GameServers, AnotherAccountsProcessPassesForNoServerAndStallsNoScan) {
     ASSERT_TRUE(thief.ready()) << "nobody could not run this test program";
     testing_support::writeBytes((shared / ".lock").string(), desktop::gameLock(thief.pid));
 
-    long long slowest = 0;
-    auto timed = [&](auto call) {
-        slowest = std::max(slowest, millisecondsOf(call));
-    };
+    // A wait on the busy map comes back at every call (a plain read of its
+    // command line waited 180 ms and more each time), a busy machine only
+    // now and then: each call's median counts. The file check reads the map
+    // of every process of this user, however many the machine runs.
+    std::array<std::vector<long long>, 4> times;
     for (int round = 0; round < 10; ++round) {
-        timed([&] { EXPECT_TRUE(desktop::runningGameServersIn(g.game.string()).empty()); });
-        timed([&] { EXPECT_FALSE(desktop::consolePortHolder(port)); });
-        timed([&] { EXPECT_FALSE(desktop::folderInUse(shared.string())); });
-        timed([&] { EXPECT_FALSE(desktop::fileInUse((shared / "d3s1.tmp").string())); });
+        times[0].push_back(millisecondsOf([&] { EXPECT_TRUE(desktop::runningGameServersIn(g.game.string()).empty()); }));
+        times[1].push_back(millisecondsOf([&] { EXPECT_FALSE(desktop::consolePortHolder(port)); }));
+        times[2].push_back(millisecondsOf([&] { EXPECT_FALSE(desktop::folderInUse(shared.string())); }));
+        times[3].push_back(millisecondsOf([&] { EXPECT_FALSE(desktop::fileInUse((shared / "d3s1.tmp").string())); }));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     EXPECT_FALSE(desktop::runningGameServer(thief.pid));
-    std::cout << "[ measured ] slowest scan beside the busy map: " << slowest << " ms\n";
-    EXPECT_LT(slowest, 50);
+    std::cout << "[ measured ] median ms beside the busy map (servers, port, folder, file):";
+    for (std::size_t call = 0; call < times.size(); ++call) {
+        std::sort(times[call].begin(), times[call].end());
+        const long long median = times[call][times[call].size() / 2];
+        std::cout << ' ' << median;
+        EXPECT_LT(median, call == 3 ? 100 : 50) << "call " << call;
+    }
+    std::cout << '\n';
 
     {
         const InFolder gameFolder(g.game);
