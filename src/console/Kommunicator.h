@@ -159,6 +159,7 @@ private:
     // once one went through.
     void Konsolenhinweis();
     static const std::string kKeineKonsole;
+    static const std::string kKeinServer;
     static const std::string kZeileZuLang;
     void Sonderzeichenfilter(int& KeyAscii);
     void Sendentext_KeyPress(int& KeyAscii);

@@ -32,6 +32,7 @@ bool Kommunicator::Konsolenbefehl(const std::string& befehl) {
 const std::string Kommunicator::kKeineKonsole =
     "Keine Serverkonsole erreichbar. Mit \"Fernwaltung zulassen\" und einem Passwort erreicht "
     "das Tool auch einen Server ohne Konsolenfenster.";
+const std::string Kommunicator::kKeinServer = "Kein Server läuft.";
 const std::string Kommunicator::kZeileZuLang =
     "Nicht gesendet: Die Zeile ist zu lang für die Serverkonsole (ab 255 Zeichen).";
 
@@ -46,12 +47,16 @@ void Kommunicator::Konsolenhinweis() {
     case platform::ConsoleProblem::NoConsole:
         Hinweis.Caption = kKeineKonsole;
         break;
+    case platform::ConsoleProblem::NoServer:
+        Hinweis.Caption = kKeinServer;
+        break;
     case platform::ConsoleProblem::LineTooLong:
         Hinweis.Caption = kZeileZuLang;
         break;
     case platform::ConsoleProblem::NoProblem:
         // Other notes (a level-pack step that failed) stay.
-        if (Hinweis.Caption() == kKeineKonsole || Hinweis.Caption() == kZeileZuLang)
+        if (Hinweis.Caption() == kKeineKonsole || Hinweis.Caption() == kKeinServer ||
+            Hinweis.Caption() == kZeileZuLang)
             Hinweis.Caption = "";
         break;
     }

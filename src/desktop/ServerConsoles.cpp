@@ -257,17 +257,21 @@ bool ServerConsoles::AppActivate(const std::string& title) {
     problem_ = platform::ConsoleProblem::NoProblem;
     remote_ = false;
     if (keys_.AppActivate(title)) return true;
+    problem_ = platform::ConsoleProblem::NoConsole;
     if (title == common::kServerFenster) {
         rescan(false);
         Server* server = target();
+        // Advice on reaching a server's console helps nobody when no
+        // server runs at all.
+        if (!server) problem_ = platform::ConsoleProblem::NoServer;
         if (server && reach(*server, Clock::now() + kAnswerBound)) {
+            problem_ = platform::ConsoleProblem::NoProblem;
             remote_ = true;
             activePid_ = server->pid;
             activeTicks_ = server->startTicks;
             return true;
         }
     }
-    problem_ = platform::ConsoleProblem::NoConsole;
     return false;
 }
 

@@ -108,6 +108,7 @@ public:
 enum class ConsoleProblem {
     NoProblem,
     NoConsole,    // neither a window of that title nor a reachable remote console
+    NoServer,     // no window of that title, and no game server of the game folder runs
     LineTooLong,  // a line the server would drop (255 characters or more): not sent
 };
 

@@ -310,9 +310,14 @@ TEST_F(KommunicatorRemote, AutomaticEndOfServer1And2EndsBoth) {
     EXPECT_EQ(run(1).ends, std::vector<std::string>{"quit"});
 }
 
-TEST_F(KommunicatorRemote, WithoutPasswordTheCommunicatorSaysWhyNothingWasSent) {
-    startServer("");
+// With no server at all the note says so; with a server whose console the
+// tool cannot log in to, it says how to reach one.
+TEST_F(KommunicatorRemote, WithoutServerOrPasswordTheCommunicatorSaysWhyNothingWasSent) {
     Kommunicator& k = open();
+    QTest::mouseClick(widget<QPushButton>(k, "lvlneu"), Qt::LeftButton);
+    EXPECT_EQ(k.Hinweis.Caption(), "Kein Server läuft.");
+
+    startServer("");
     QElapsedTimer clock;
     clock.start();
     QTest::mouseClick(widget<QPushButton>(k, "lvlneu"), Qt::LeftButton);

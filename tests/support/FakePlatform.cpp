@@ -107,7 +107,8 @@ bool FakePlatform::AppActivate(const std::string& title) {
     activations.push_back(title);
     consoleProblem = platform::ConsoleProblem::NoProblem;
     if (!windows.count(title)) {
-        consoleProblem = platform::ConsoleProblem::NoConsole;
+        consoleProblem = serverRuns ? platform::ConsoleProblem::NoConsole
+                                    : platform::ConsoleProblem::NoServer;
         return false;
     }
     activeWindow = title;

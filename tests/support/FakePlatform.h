@@ -86,6 +86,9 @@ public:
     // a text longer than `longestLine` and its Enter (as a remote console
     // refuses it), when that is set.
     platform::ConsoleProblem consoleProblem = platform::ConsoleProblem::NoProblem;
+    // Whether a game server runs: when none does, an activation that finds
+    // no window finds no server either.
+    bool serverRuns = true;
     std::optional<std::size_t> longestLine;
     int beeps = 0;
     std::vector<std::string> links;

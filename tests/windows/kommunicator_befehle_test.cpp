@@ -247,10 +247,15 @@ TEST_F(KommunicatorTest, VerweigerteAktivierungTipptNirgendwohin) {
 }
 
 // Hinweis says why a command went nowhere, and takes that back once one goes
-// through: no server console at all, or a line the server would drop.
+// through: no server at all, no server console, or a line the server would
+// drop.
 TEST_F(KommunicatorTest, HinweisSagtWarumNichtsGesendetWurde) {
     Kommunicator& k = öffnen();
     k.Hinweis.Caption = "";
+    fake.serverRuns = false;
+    klicken(k.lvlneu);
+    EXPECT_EQ(k.Hinweis.Caption(), "Kein Server läuft.");
+    fake.serverRuns = true;
     klicken(k.lvlneu);
     EXPECT_EQ(k.Hinweis.Caption(),
               "Keine Serverkonsole erreichbar. Mit \"Fernwaltung zulassen\" und einem Passwort "
