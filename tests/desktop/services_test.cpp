@@ -38,6 +38,8 @@ using desktop::x11::Window;
 
 const std::string kEndText =
     "Say Server wird in einer Min automatisch beendet ! Bis zum nächsten mal !";
+// What the stand-in prints as it starts with fenster.CFG.
+const std::string kStartLine = "Starting the dedicated server with fenster.CFG";
 const std::string kConfig = "[server config file]\r\nPPS=12\r\nConnectionName=Direct TCP~IP\r\n";
 
 std::vector<std::string> lines(const fs::path& file) {
@@ -506,7 +508,8 @@ TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
 }
 
 // Whatever lies at a server's log before its start gets nothing and holds nothing up: a new
-// private log takes its name. A link or pipe laid there later is not read for the early-end report.
+// private log takes its name. What takes the name later is not read for the early-end report,
+// which shows the server's own lines and says that the name now holds another file.
 class LogThatIsNoFile : public GameFolder, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(LogThatIsNoFile, IsReplacedByAPrivateLog) {
@@ -521,7 +524,8 @@ TEST_P(LogThatIsNoFile, IsReplacedByAPrivateLog) {
         EXPECT_TRUE(GetParam() != "nobody" ||
                     chown(file.c_str(), other_account::nobody().pw_uid, 0) == 0);
         fs::permissions(file, GetParam() == "nobody" ? fs::perms(0666) : fs::perms(0644));
-        if (GetParam() == "old" || GetParam() == "nobody") fs::rename(file, serverLog);
+        if (GetParam() == "old" || GetParam() == "nobody" || GetParam() == "laterfile")
+            fs::rename(file, serverLog);
     };
     const bool later = GetParam().starts_with("later");
     if (!later) lay();
@@ -533,17 +537,18 @@ TEST_P(LogThatIsNoFile, IsReplacedByAPrivateLog) {
     std::vector<platform::EarlyEnd> ends;
     ASSERT_TRUE(waitUntil([&] { return !(ends = processes.EndedAfterStart()).empty(); }));
     EXPECT_EQ(bytes(std::move(held)), "bleibt");
-    EXPECT_EQ(ends[0].lastLines.empty(), later);
+    EXPECT_TRUE(ends[0].logWritten);
+    EXPECT_EQ(ends[0].lastLines, std::vector<std::string>{kStartLine});
+    EXPECT_EQ(ends[0].logReplaced, later);
     if (later) return;
     ASSERT_EQ(fs::symlink_status(serverLog).type(), fs::file_type::regular);
     EXPECT_EQ(fs::status(serverLog).permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(bytes(std::ifstream(serverLog, std::ios::binary)),
-              "Starting the dedicated server with fenster.CFG\n");
+    EXPECT_EQ(bytes(std::ifstream(serverLog, std::ios::binary)), kStartLine + "\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Services, LogThatIsNoFile,
                          ::testing::Values("link", "pipe", "old", "nobody", "hard", "laterpipe",
-                                           "laterlink"));
+                                           "laterlink", "laterfile", "latergone"));
 
 }  // namespace
 

@@ -556,3 +556,36 @@ TEST_F(ServerstartTest, EarlyEndIsReportedWithTheLastLinesOfTheLog) {
     loop.advance(5000);
     EXPECT_EQ(fake.msgBoxes.size(), 2u);
 }
+
+// A log whose name another file took after the start: the lines are still
+// the server's own, and the message says the file under that name is not.
+struct Ersatzfall {
+    const char* name;
+    std::vector<std::string> zeilen;
+    const char* text;
+};
+
+class ErsetztesProtokoll : public ServerstartTest, public ::testing::WithParamInterface<Ersatzfall> {};
+
+TEST_P(ErsetztesProtokoll, SaysTheLogWasReplacedAndShowsTheServersLines) {
+    lade();
+    fake.earlyEnds = {{2, "/p/Server2.log", true, GetParam().zeilen, true}};
+    fake.answerMsgBox(platform::vbOK, GetParam().text);
+    loop.advance(1000);
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].text, GetParam().text);
+    EXPECT_EQ(fake.msgBoxes[0].flags, platform::vbCritical);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Serverstart, ErsetztesProtokoll,
+    ::testing::Values(
+        Ersatzfall{"MitZeilen", {"Lade Level", "Error: Level fehlt.mn3"},
+                   "Server 2 hat sich gleich nach dem Start beendet. Sein Protokoll /p/Server2.log "
+                   "wurde nach dem Start durch eine andere Datei ersetzt oder gelöscht; die letzten "
+                   "Zeilen, die der Server schrieb:\nLade Level\nError: Level fehlt.mn3"},
+        Ersatzfall{"Leer", {},
+                   "Server 2 hat sich gleich nach dem Start beendet. Sein Protokoll /p/Server2.log "
+                   "wurde nach dem Start durch eine andere Datei ersetzt oder gelöscht; der Server "
+                   "schrieb nichts hinein."}),
+    [](const auto& info) { return std::string(info.param.name); });
