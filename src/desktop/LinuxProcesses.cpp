@@ -120,6 +120,23 @@ bool privateLog(const struct stat& info) {
            (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
+// An earlier log that could not be replaced: if it is a regular file of this
+// user under this one name, it is made private and emptied, so that the
+// password an earlier run printed there is no longer readable by others. The
+// new output does not go into it, though: whoever opened it while others
+// could may still hold it open. Anything else is left as it is.
+void emptyOldLog(const std::string& path) {
+    struct stat info;
+    // A device is not even opened: its open may wait, or do something.
+    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+    const int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+        info.st_nlink == 1 && fchmod(fd, S_IRUSR | S_IWUSR) == 0)
+        ftruncate(fd, 0);
+    close(fd);
+}
+
 // A new private file put in place of whatever the name holds. Only the name
 // is replaced: a link's target, a pipe and another account's file are left
 // as they are. Open for reading too, for the report of an early end. -1 when
@@ -134,6 +151,7 @@ int replaceLog(const std::string& path) {
             unlink(temporary.c_str());
             close(fd);
         }
+        emptyOldLog(path);
         return -1;
     }
     return fd;

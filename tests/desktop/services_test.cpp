@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <QProcess>
 #include <QThread>
 #include <QWidget>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -549,6 +551,59 @@ TEST_P(LogThatIsNoFile, IsReplacedByAPrivateLog) {
 INSTANTIATE_TEST_SUITE_P(Services, LogThatIsNoFile,
                          ::testing::Values("link", "pipe", "old", "nobody", "hard", "laterpipe",
                                            "laterlink", "laterfile", "latergone"));
+
+// A log folder that takes no new file, as root on a small file system of its own: an earlier
+// log of this user, readable by all, is made private and emptied, and gets no new output; any
+// other file there is left as it was.
+class FullLogFolder : public GameFolder, public ::testing::WithParamInterface<std::string> {
+protected:
+    void SetUp() override {
+        GameFolder::SetUp();
+        if (geteuid() != 0) GTEST_SKIP() << "mounting needs root";
+        logs = dir / "logs";
+        fs::create_directory(logs);
+        mounted = mount("vantor-logs", logs.c_str(), "tmpfs", 0, "size=1m,nr_inodes=16,mode=0755") == 0;
+        if (!mounted) GTEST_SKIP() << "no tmpfs can be mounted here: " << std::strerror(errno);
+    }
+    void TearDown() override {
+        // Detached at once, even while something still holds a file there.
+        if (mounted) {
+            EXPECT_EQ(umount2(logs.c_str(), MNT_DETACH), 0) << std::strerror(errno);
+        }
+        GameFolder::TearDown();
+    }
+    fs::path logs;
+    bool mounted = false;
+};
+
+TEST_P(FullLogFolder, EmptiesOnlyAnOldLogOfOursAndDiscardsTheOutput) {
+    if (GetParam() == "nobody" && !other_account::available()) GTEST_SKIP() << "no account nobody";
+    const fs::path old = logs / "Server1.log";
+    std::ofstream(old, std::ios::binary) << "geheim\n";
+    fs::permissions(old, fs::perms(0644));
+    if (GetParam() == "hard") fs::create_hard_link(old, logs / "Kopie.log");
+    ASSERT_TRUE(GetParam() != "nobody" || chown(old.c_str(), other_account::nobody().pw_uid, 0) == 0);
+    for (int i = 0; i < 100 && std::ofstream(logs / ("voll" + std::to_string(i))); ++i) {
+    }
+    ASSERT_FALSE(std::ofstream(logs / "neu")) << "the file system still takes new files";
+
+    LinuxProcesses processes(logs.string());
+    ASSERT_TRUE(processes.Start(words(), platform::vbNormalNoFocus, 1));
+    const pid_t pid = waitForServer();
+    ASSERT_NE(pid, 0);
+    EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/fd/1"), "/dev/null");
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    std::vector<platform::EarlyEnd> ends;
+    ASSERT_TRUE(waitUntil([&] { return !(ends = processes.EndedAfterStart()).empty(); }));
+    EXPECT_FALSE(ends[0].logWritten);
+    EXPECT_TRUE(ends[0].lastLines.empty());
+
+    const bool emptied = GetParam() == "ours";
+    EXPECT_EQ(bytes(std::ifstream(old, std::ios::binary)), emptied ? "" : "geheim\n");
+    EXPECT_EQ(fs::status(old).permissions(), emptied ? fs::perms(0600) : fs::perms(0644));
+}
+
+INSTANTIATE_TEST_SUITE_P(Services, FullLogFolder, ::testing::Values("ours", "hard", "nobody"));
 
 }  // namespace
 
