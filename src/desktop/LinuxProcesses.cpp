@@ -305,7 +305,8 @@ bool LinuxProcesses::Start(const std::vector<std::string>& words, int windowStyl
     if (pid < 0) return false;
     if (started) started(pid, words);
     if (server) {
-        watched_.push_back({pid, startTicks, slot, std::move(kept), std::chrono::steady_clock::now()});
+        watched_.push_back(
+            {pid, startTicks, slot, std::move(kept), std::chrono::steady_clock::now()});
         watchForEnd();
     }
     if (windowStyle == platform::vbNormalFocus || windowStyle == platform::vbMinimizedFocus ||
