@@ -49,6 +49,28 @@ ssize_t readFull(int fd, void* buffer, std::size_t size) {
     return static_cast<ssize_t>(done);
 }
 
+// Reads exactly `size` bytes from `offset` on, leaving the file position as
+// it is; fewer only at end of file. The byte count read.
+std::size_t readFullAt(int fd, void* buffer, std::size_t size, off_t offset) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = pread(fd, static_cast<char*>(buffer) + done, size - done,
+                                offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+// Whether `path` still names the open file `fd`: not when it names nothing,
+// a link, or another file.
+bool stillNamed(const std::string& path, int fd) {
+    struct stat named, held;
+    return lstat(path.c_str(), &named) == 0 && fstat(fd, &held) == 0 &&
+           named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+}
+
 void writeFull(int fd, const void* data, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
@@ -98,17 +120,38 @@ bool privateLog(const struct stat& info) {
            (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
+// An earlier log that could not be replaced: if it is a regular file of this
+// user under this one name, it is made private and emptied, so that the
+// password an earlier run printed there is no longer readable by others. The
+// new output does not go into it, though: whoever opened it while others
+// could may still hold it open. Anything else is left as it is.
+void emptyOldLog(const std::string& path) {
+    struct stat info;
+    // A device is not even opened: its open may wait, or do something.
+    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+    const int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+        info.st_nlink == 1 && fchmod(fd, S_IRUSR | S_IWUSR) == 0)
+        ftruncate(fd, 0);
+    close(fd);
+}
+
 // A new private file put in place of whatever the name holds. Only the name
 // is replaced: a link's target, a pipe and another account's file are left
-// as they are. -1 when the folder takes no new file.
+// as they are. Open for reading too, for the report of an early end. -1 when
+// the folder takes no new file.
 int replaceLog(const std::string& path) {
     std::string temporary = path + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_APPEND | O_CLOEXEC);
-    if (fd < 0) return -1;
     // Created 0600 but for the umask; exactly 0600 before the name points here.
-    if (fchmod(fd, S_IRUSR | S_IWUSR) != 0 || rename(temporary.c_str(), path.c_str()) != 0) {
-        unlink(temporary.c_str());
-        close(fd);
+    if (fd < 0 || fchmod(fd, S_IRUSR | S_IWUSR) != 0 ||
+        rename(temporary.c_str(), path.c_str()) != 0) {
+        if (fd >= 0) {
+            unlink(temporary.c_str());
+            close(fd);
+        }
+        emptyOldLog(path);
         return -1;
     }
     return fd;
@@ -119,11 +162,12 @@ int replaceLog(const std::string& path) {
 // never through a link and never waiting (a pipe put there meanwhile would
 // hold the start), and emptied only once it is known to be a regular file.
 // Appending: a server of the slot that still writes adds its lines at the
-// end rather than into the new ones. -1 when it cannot be had.
+// end rather than into the new ones. Open for reading too. -1 when it cannot
+// be had.
 int openLog(const std::string& path) {
     struct stat info;
     if (lstat(path.c_str(), &info) == 0 && !privateLog(info)) return replaceLog(path);
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK |
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK |
                                           O_CLOEXEC | O_NOCTTY,
                         S_IRUSR | S_IWUSR);
     // Something else may have taken the name since it was looked at.
@@ -185,22 +229,13 @@ pid_t startDetached(const std::vector<std::string>& words, int outputFd) {
     return program > 0 ? program : -1;
 }
 
-std::vector<std::string> lastLines(const std::string& path, std::size_t count) {
-    // Read on the window's thread: whatever has taken the log's name since
-    // the start, a link is not followed and a pipe is not waited at.
-    const int fd = openRegular(path, true);
+std::vector<std::string> lastLines(int fd, std::size_t count) {
     struct stat info;
-    if (fd < 0 || fstat(fd, &info) != 0) {
-        if (fd >= 0) close(fd);
-        return {};
-    }
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return {};
     const off_t tailSize = static_cast<off_t>(kLogTail);
     const off_t from = info.st_size > tailSize ? info.st_size - tailSize : 0;
     std::string tail(static_cast<std::size_t>(info.st_size - from), '\0');
-    const ssize_t got =
-        lseek(fd, from, SEEK_SET) == from ? readFull(fd, tail.data(), tail.size()) : 0;
-    close(fd);
-    tail.resize(static_cast<std::size_t>(got));
+    tail.resize(readFullAt(fd, tail.data(), tail.size(), from));
 
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -222,6 +257,18 @@ std::vector<std::string> lastLines(const std::string& path, std::size_t count) {
     }
     if (lines.size() > count) lines.erase(lines.begin(), lines.end() - static_cast<std::ptrdiff_t>(count));
     return lines;
+}
+
+LinuxProcesses::Descriptor::~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+}
+
+LinuxProcesses::Descriptor& LinuxProcesses::Descriptor::operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
 }
 
 LinuxProcesses::LinuxProcesses(std::string logFolder)
@@ -252,11 +299,14 @@ bool LinuxProcesses::Start(const std::vector<std::string>& words, int windowStyl
     // Taken at once: the id alone may name another process once this one
     // ended and the id was used again.
     const unsigned long long startTicks = pid > 0 ? startTicksOf(pid) : 0;
-    if (log >= 0) close(log);
+    // Kept while the server is watched: an early end shows what it wrote
+    // into this very file, whatever has taken the log's name since.
+    Descriptor kept(log);
     if (pid < 0) return false;
     if (started) started(pid, words);
     if (server) {
-        watched_.push_back({pid, startTicks, slot, log >= 0, std::chrono::steady_clock::now()});
+        watched_.push_back(
+            {pid, startTicks, slot, std::move(kept), std::chrono::steady_clock::now()});
         watchForEnd();
     }
     if (windowStyle == platform::vbNormalFocus || windowStyle == platform::vbMinimizedFocus ||
@@ -276,10 +326,7 @@ void LinuxProcesses::watchForEnd() {
             it = young ? it + 1 : watched_.erase(it);
             continue;
         }
-        if (young)
-            ended_.push_back({it->slot, logFile(it->slot), it->logWritten,
-                              it->logWritten ? lastLines(logFile(it->slot), kShownLines)
-                                             : std::vector<std::string>{}});
+        if (young) ended_.push_back(ending(*it));
         it = watched_.erase(it);
     }
     if (!QCoreApplication::instance()) return;
@@ -291,6 +338,12 @@ void LinuxProcesses::watchForEnd() {
         endWatch_->stop();
     else if (!endWatch_->isActive())
         endWatch_->start(kEndPollMs);
+}
+
+platform::EarlyEnd LinuxProcesses::ending(const Watched& server) const {
+    const std::string log = logFile(server.slot);
+    const int fd = server.log.get();
+    return {server.slot, log, fd >= 0, lastLines(fd, kShownLines), fd >= 0 && !stillNamed(log, fd)};
 }
 
 void LinuxProcesses::endRequested(pid_t pid) {

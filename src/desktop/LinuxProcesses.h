@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -45,7 +46,8 @@ public:
     bool Start(const std::vector<std::string>& words, int windowStyle, int slot) override;
     // A server of slot 1 or 2 is watched for 30 seconds after its start, on
     // timer ticks of the running event loop and at each call; one that
-    // ended meanwhile is reported once, with the last lines of its log.
+    // ended meanwhile is reported once, with the last lines of its log as
+    // the start made it, whatever has taken the log's name since.
     std::vector<platform::EarlyEnd> EndedAfterStart() override;
 
     // The tool asked the server `pid` to end (0: a server it cannot tell):
@@ -59,15 +61,28 @@ public:
     std::function<void(pid_t pid, const std::vector<std::string>& words)> started;
 
 private:
+    // A descriptor closed with its owner.
+    class Descriptor {
+    public:
+        explicit Descriptor(int fd = -1) : fd_(fd) {}
+        ~Descriptor();
+        Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+        Descriptor& operator=(Descriptor&& other) noexcept;
+        int get() const { return fd_; }
+
+    private:
+        int fd_;
+    };
     struct Watched {
         pid_t pid = 0;
         unsigned long long startTicks = 0;  // with the id, names the very process
         int slot = 0;
-        bool logWritten = true;
+        Descriptor log;  // the log the start made; none when it could not
         std::chrono::steady_clock::time_point since;
     };
     void watchForWindow(pid_t pid, int windowStyle);
     void watchForEnd();
+    platform::EarlyEnd ending(const Watched& server) const;
 
     std::string logFolder_;
     std::vector<Watched> watched_;
@@ -82,9 +97,9 @@ private:
 // under, or -1 when it could not be executed.
 pid_t startDetached(const std::vector<std::string>& words, int outputFd = -1);
 
-// The last lines of a file, at most `count`, without their line ends; only
-// its last few kilobytes are read. None from a link or anything but a
+// The last lines of the open file `fd`, at most `count`, without their line
+// ends; only its last few kilobytes are read. None from anything but a
 // regular file.
-std::vector<std::string> lastLines(const std::string& path, std::size_t count);
+std::vector<std::string> lastLines(int fd, std::size_t count);
 
 }  // namespace desktop

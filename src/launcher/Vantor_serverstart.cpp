@@ -138,6 +138,13 @@ void Vantor::FrühesEndeMelden() {
             "Server " + std::to_string(ende.slot) + " hat sich gleich nach dem Start beendet. ";
         if (!ende.logWritten) {
             text += "Sein Protokoll " + ende.log + " konnte nicht angelegt werden.";
+        } else if (ende.logReplaced) {
+            // What now has the log's name is not what the server wrote.
+            text += "Sein Protokoll " + ende.log +
+                    " wurde nach dem Start durch eine andere Datei ersetzt oder gelöscht; ";
+            text += ende.lastLines.empty() ? "der Server schrieb nichts hinein."
+                                           : "die letzten Zeilen, die der Server schrieb:";
+            for (const std::string& zeile : ende.lastLines) text += "\n" + zeile;
         } else if (ende.lastLines.empty()) {
             text += "Sein Protokoll (" + ende.log + ") ist leer.";
         } else {

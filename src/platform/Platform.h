@@ -88,6 +88,9 @@ struct EarlyEnd {
     std::string log;                     // the log of that slot
     bool logWritten = true;              // false: the log could not be created
     std::vector<std::string> lastLines;  // the log's last lines, at most 10
+    // true: the log's name no longer holds the file the server wrote; the
+    // lines are still the server's own
+    bool logReplaced = false;
 };
 
 class Processes {

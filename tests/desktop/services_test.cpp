@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <QProcess>
 #include <QThread>
 #include <QWidget>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -506,7 +508,8 @@ TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
 }
 
 // Whatever lies at a server's log before its start gets nothing and holds nothing up: a new
-// private log takes its name. A link or pipe laid there later is not read for the early-end report.
+// private log takes its name. What takes the name later is not read for the early-end report,
+// which shows the server's own lines and says that the name now holds another file.
 class LogThatIsNoFile : public GameFolder, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(LogThatIsNoFile, IsReplacedByAPrivateLog) {
@@ -521,7 +524,8 @@ TEST_P(LogThatIsNoFile, IsReplacedByAPrivateLog) {
         EXPECT_TRUE(GetParam() != "nobody" ||
                     chown(file.c_str(), other_account::nobody().pw_uid, 0) == 0);
         fs::permissions(file, GetParam() == "nobody" ? fs::perms(0666) : fs::perms(0644));
-        if (GetParam() == "old" || GetParam() == "nobody") fs::rename(file, serverLog);
+        if (GetParam() == "old" || GetParam() == "nobody" || GetParam() == "laterfile")
+            fs::rename(file, serverLog);
     };
     const bool later = GetParam().starts_with("later");
     if (!later) lay();
@@ -533,7 +537,9 @@ TEST_P(LogThatIsNoFile, IsReplacedByAPrivateLog) {
     std::vector<platform::EarlyEnd> ends;
     ASSERT_TRUE(waitUntil([&] { return !(ends = processes.EndedAfterStart()).empty(); }));
     EXPECT_EQ(bytes(std::move(held)), "bleibt");
-    EXPECT_EQ(ends[0].lastLines.empty(), later);
+    EXPECT_EQ(ends[0].lastLines,
+              std::vector<std::string>{"Starting the dedicated server with fenster.CFG"});
+    EXPECT_EQ(ends[0].logReplaced, later);
     if (later) return;
     ASSERT_EQ(fs::symlink_status(serverLog).type(), fs::file_type::regular);
     EXPECT_EQ(fs::status(serverLog).permissions(), fs::perms::owner_read | fs::perms::owner_write);
@@ -543,7 +549,38 @@ TEST_P(LogThatIsNoFile, IsReplacedByAPrivateLog) {
 
 INSTANTIATE_TEST_SUITE_P(Services, LogThatIsNoFile,
                          ::testing::Values("link", "pipe", "old", "nobody", "hard", "laterpipe",
-                                           "laterlink"));
+                                           "laterlink", "laterfile", "latergone"));
+
+// A log folder that takes no new file (a small file system, as root): an earlier log of ours that
+// others could read is made private and emptied but gets no output; any other is left as it was.
+struct Tmpfs {  // unmounted also when the test fails
+    fs::path at;
+    bool made = mount("vantor-logs", at.c_str(), "tmpfs", 0, "size=1m,nr_inodes=16") == 0;
+    ~Tmpfs() { if (made) umount2(at.c_str(), MNT_DETACH); }
+};
+class FullLogFolder : public GameFolder, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(FullLogFolder, EmptiesOnlyAnOldLogOfOursAndDiscardsTheOutput) {
+    fs::create_directory(dir / "logs");
+    const Tmpfs logs{dir / "logs"};
+    if (!logs.made) GTEST_SKIP() << "no tmpfs mounted (root only): " << std::strerror(errno);
+    const fs::path old = logs.at / "Server1.log";
+    std::ofstream(old) << "geheim\n";
+    fs::permissions(old, fs::perms(0644));
+    if (GetParam() == "hard") fs::create_hard_link(old, logs.at / "Kopie.log");
+    ASSERT_TRUE(GetParam() != "nobody" ||
+                chown(old.c_str(), other_account::nobody().pw_uid, 0) == 0);
+    for (int i = 0; i < 100 && std::ofstream(logs.at / std::to_string(i)); ++i) {}
+    LinuxProcesses processes(logs.at.string());
+    ASSERT_TRUE(processes.Start({"/bin/echo", "neu"}, platform::vbNormalNoFocus, 1));
+    std::vector<platform::EarlyEnd> ends;
+    ASSERT_TRUE(waitUntil([&] { return !(ends = processes.EndedAfterStart()).empty(); }));
+    EXPECT_FALSE(ends[0].logWritten);
+    EXPECT_EQ(bytes(std::ifstream(old)), GetParam() == "ours" ? "" : "geheim\n");
+    EXPECT_EQ(fs::status(old).permissions(), fs::perms(GetParam() == "ours" ? 0600 : 0644));
+}
+
+INSTANTIATE_TEST_SUITE_P(Services, FullLogFolder, ::testing::Values("ours", "hard", "nobody"));
 
 }  // namespace
 

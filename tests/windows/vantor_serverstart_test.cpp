@@ -542,17 +542,27 @@ TEST_F(ServerstartTest, EarlyEndIsReportedWithTheLastLinesOfTheLog) {
     Vantor& v = lade();
     v.Antwort = "7";
     fake.earlyEnds = {{1, "/p/Server1.log", true, {"Lade Level", "Error: Level fehlt.mn3"}},
-                      {2, "/p/Server2.log", false, {}}};
+                      {2, "/p/Server2.log", false, {}},
+                      {1, "/p/Server1.log", true, {"Lade Level"}, true},
+                      {2, "/p/Server2.log", true, {}, true}};
     fake.answerMsgBox(platform::vbOK, "Server 1 hat sich gleich nach dem Start beendet. Die letzten "
                                       "Zeilen seines Protokolls (/p/Server1.log):\nLade Level\n"
                                       "Error: Level fehlt.mn3");
     fake.answerMsgBox(platform::vbOK, "Server 2 hat sich gleich nach dem Start beendet. Sein "
                                       "Protokoll /p/Server2.log konnte nicht angelegt werden.");
+    fake.answerMsgBox(platform::vbOK, "Server 1 hat sich gleich nach dem Start beendet. Sein "
+                                      "Protokoll /p/Server1.log wurde nach dem Start durch eine "
+                                      "andere Datei ersetzt oder gelöscht; die letzten Zeilen, die "
+                                      "der Server schrieb:\nLade Level");
+    fake.answerMsgBox(platform::vbOK, "Server 2 hat sich gleich nach dem Start beendet. Sein "
+                                      "Protokoll /p/Server2.log wurde nach dem Start durch eine "
+                                      "andere Datei ersetzt oder gelöscht; der Server schrieb "
+                                      "nichts hinein.");
     loop.advance(1000);
-    ASSERT_EQ(fake.msgBoxes.size(), 2u);
+    ASSERT_EQ(fake.msgBoxes.size(), 4u);
     EXPECT_EQ(fake.msgBoxes[1].flags, platform::vbCritical);
     EXPECT_EQ(fake.msgBoxes[1].title, "Talvir");
     EXPECT_EQ(v.Antwort, "7");
     loop.advance(5000);
-    EXPECT_EQ(fake.msgBoxes.size(), 2u);
+    EXPECT_EQ(fake.msgBoxes.size(), 4u);
 }
