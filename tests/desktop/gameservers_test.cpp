@@ -75,7 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
               "/x", true, "/g/Descent3", "/g/b.cfg", ""},
         Words{{"/g/Descent3", "-D", "/g/a.cfg", "-tempdir", "/t"}, "/x", false, "", "", ""},
         // An option in last place has no value: a first "-d" there, or a
-        // first "-dedicated" without a "-d", names no configuration.
+        // first "-dedicated" without a "-d", names no configuration, a first
+        // "-tempdir" there no folder.
         Words{{"/g/Descent3", "-dedicated", "/g/a.cfg", "-tempdir", "/t", "-d"}, "/x", false, "", "", ""},
         Words{{"/g/Descent3", "-tempdir", "/t", "-DEDICATED"}, "/x", false, "", "", ""},
         Words{{"/g/Descent3", "-dedicated", "/g/a.cfg", "-tempdir"}, "/x", true, "/g/Descent3",

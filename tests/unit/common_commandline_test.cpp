@@ -290,9 +290,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "ConsolePassword=#pw;RemoteConsolePort=#port\r\n#port=2093", "-|2092|geheim|0"},
         Lesefall{"SymbolUndefined", kKennung + "ConsolePassword=alt\nConsolePassword=#fehlt,"
                  "AllowRemoteConsole=1", "-|2092|alt|0"},
-        // Of a symbol defined twice the first stays in front; a lookup,
-        // found or not, moves the list's mark to its head, and the next
-        // definition goes in right behind the head.
+        // A lookup, found or not, moves the mark a definition goes behind to the head.
         Lesefall{"SymbolDefinedTwiceFirstCounts", kKennung + "#P=x\r\n#P=y\r\nConsolePassword=#P",
                  "-|2092|x|0"},
         Lesefall{"LookupMovesTheMarkToTheHead", kKennung + "#A=a\r\n#P=x\r\nGameName=#A\r\n#P=y\r\n"
