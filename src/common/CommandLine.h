@@ -104,9 +104,9 @@ std::string werteEinwand(const std::string& tempdir, const std::string& port);
 // NUL byte, under Wine a path holding "\" (Wine makes it a separator), an
 // argument the game would cut (100 characters or more), a configuration
 // that is no ordinary file, and one that loses a setting to a value
-// starting with "#" that names no symbol, whose level name is too long for
-// the game to load (32 or more) or whose console port is no whole number
-// from 1 to 65535; the configuration is read for that when it can be.
+// starting with "#" that names no symbol, or whose level name is too long
+// for the game to load (32 or more) or whose console port is no whole
+// number from 1 to 65535; the configuration is read for that when it can be.
 Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& configName,
                            const std::string& tempdir, const std::string& port);
 
