@@ -1,10 +1,10 @@
 #include "common/CommandLine.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <map>
+#include <utility>
 
 #include "common/Encoding.h"
 #include "common/Items.h"
@@ -17,8 +17,10 @@ namespace {
 // The game keeps 99 characters of an argument and of a level name 31.
 constexpr std::size_t kArgumentGrenze = 100;
 constexpr std::size_t kLevelnameGrenze = 32;
-// It reads a configuration line into 256 bytes, so 255 characters of it.
+// It reads a configuration line into 256 bytes, so 255 characters of it,
+// and a command's key into 32, so 31.
 constexpr std::size_t kZeilenGrenze = 255;
+constexpr std::size_t kSchlüsselGrenze = 31;
 
 // What ends a command's key, and what comes before its value.
 constexpr std::string_view kSchlüsselende = " \t=:";
@@ -58,7 +60,36 @@ bool atoiAb1(std::string_view wert) {
     return false;
 }
 
-using Symbole = std::map<std::string, std::string, std::less<>>;
+// The game's symbols, in its one list. A lookup takes the first of the name
+// from the head and, found or not, moves the mark to the head; a definition
+// goes in right behind the mark and becomes the mark, into an empty list as
+// its head.
+class Symbole {
+public:
+    std::optional<std::string> suche(std::string_view name) {
+        marke = 0;
+        for (const auto& [symbol, text] : liste)
+            if (symbol == name) return text;
+        return std::nullopt;
+    }
+    void legeFest(std::string_view name, std::string text) {
+        const std::size_t stelle = liste.empty() ? 0 : marke + 1;
+        liste.insert(liste.begin() + static_cast<std::ptrdiff_t>(stelle),
+                     {std::string(name), std::move(text)});
+        marke = stelle;
+    }
+
+private:
+    std::vector<std::pair<std::string, std::string>> liste;
+    std::size_t marke = 0;
+};
+
+// The command the key names as the game spells it, or nothing.
+std::optional<std::string_view> spielbefehl(std::string_view schlüssel) {
+    for (std::string_view befehl : kSpielbefehle)
+        if (gleichOhneGross(schlüssel, befehl)) return befehl;
+    return std::nullopt;
+}
 
 // The commands of one line, one after another, until one ends its reading.
 void leseZeile(std::string_view zeile, Symbole& symbole, Spielkonfiguration& gelesen) {
@@ -75,23 +106,30 @@ void leseZeile(std::string_view zeile, Symbole& symbole, Spielkonfiguration& gel
     };
     for (;;) {
         überspringe(kSchlüsselende);
-        const std::string_view schlüssel = bis(kSchlüsselende);
+        const std::string_view schlüssel = bis(kSchlüsselende).substr(0, kSchlüsselGrenze);
         überspringe(kWertende);
         std::string_view wert = bis(kWertende);
+        // The value is replaced before the key is looked at, also for a
+        // definition; it names the symbol exactly as written.
+        std::string ersetzt;
+        if (wert.starts_with('#')) {
+            std::optional<std::string> text = symbole.suche(wert.substr(1));
+            if (!text) {
+                const std::optional<std::string_view> befehl = spielbefehl(schlüssel);
+                if (befehl && !gelesen.verloren)
+                    gelesen.verloren = VerlorenerWert{std::string(*befehl), std::string(wert)};
+                return;
+            }
+            ersetzt = std::move(*text);
+            wert = ersetzt;
+        }
         if (schlüssel.empty() && wert.empty()) return;
         if (schlüssel.starts_with('@')) return;
         if (schlüssel.starts_with('#')) {
-            symbole[std::string(schlüssel.substr(1))] = std::string(wert);
+            symbole.legeFest(schlüssel.substr(1), std::string(wert));
             return;
         }
-        if (wert.starts_with('#')) {
-            const auto symbol = symbole.find(wert.substr(1));
-            if (symbol == symbole.end()) return;
-            wert = symbol->second;
-        }
-        if (std::none_of(std::begin(kSpielbefehle), std::end(kSpielbefehle),
-                         [&](std::string_view befehl) { return gleichOhneGross(schlüssel, befehl); }))
-            return;
+        if (!spielbefehl(schlüssel)) return;
         if (gleichOhneGross(schlüssel, "MissionName"))
             gelesen.levelname = std::string(wert);
         else if (gleichOhneGross(schlüssel, "RemoteConsolePort"))
@@ -295,6 +333,16 @@ Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& co
     }
     const std::optional<Spielkonfiguration> gelesen = leseSpielkonfiguration(configDatei);
     if (!gelesen) return befehl;
+    // A lost setting comes first: what the other checks read is then not
+    // what the file was written to say. A lost password would leave nobody
+    // able to log in to the console of a server reported as started.
+    if (const std::optional<VerlorenerWert>& verloren = gelesen->verloren) {
+        befehl.einwand = std::string(kVerweigert) + "Der Wert \"" + ansiToUtf8(verloren->wert) +
+                         "\" (" + verloren->schlüssel + ") der Konfiguration beginnt mit \"#\": Das Spiel liest ihn als Namen "
+                         "eines Symbols, das die Konfiguration davor nicht festlegt, und verliert "
+                         "die Einstellung:\n" + configDatei;
+        return befehl;
+    }
     if (gelesen->levelname && gelesen->levelname->size() >= kLevelnameGrenze) {
         befehl.einwand = std::string(kVerweigert) +
                          "Das Spiel lädt keinen Level, dessen Name 32 Zeichen oder länger ist:\n" +

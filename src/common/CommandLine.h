@@ -46,19 +46,32 @@ struct Serverbefehl {
 // one character is passed over; then it passes over "," and ";", and the
 // value runs up to the next "," or ";" (or the line's end), which is passed
 // over. Key and value lose the white space C's isspace knows (blank, tab,
-// vertical tab, form feed, CR, LF) at both ends; keys count in any case.
-// The reading of a line ends at a command whose key and value are both
-// empty, at a key starting with "@" and at a key the game does not know. A
-// key "#NAME" defines the symbol NAME as the value and ends the line's
-// reading; a value "#NAME" stands for the text of the symbol NAME (exactly
-// so written) that an earlier line defined, and ends the line's reading when
-// there is none. AllowRemoteConsole is C's atoi held to 0..1. Of a key
-// given again, the last counts.
+// vertical tab, form feed, CR, LF) at both ends; keys count in any case and
+// by their first 31 characters.
+// A value "#NAME" is replaced, before anything else is done with its
+// command, by the text of the symbol NAME (exactly so written, not cut);
+// with no such symbol the line's reading ends there and the command's
+// setting is lost. The reading of a line ends at a command whose key and
+// value are both empty, at a key starting with "@" and at a key the game
+// does not know. A key "#NAME" defines the symbol NAME (so at most 30
+// characters) as the value and ends the line's reading. The symbols are
+// one list: a lookup takes the first of the name from the list's head and,
+// found or not, moves the list's mark to the head; a definition goes in
+// right behind the mark and becomes the mark, into an empty list as its
+// head. AllowRemoteConsole is C's atoi held to 0..1. Of a key given again,
+// the last counts.
+struct VerlorenerWert {
+    std::string schlüssel;  // the command as the game spells it
+    std::string wert;       // the value as read, "#" first, bytes of the file
+};
 struct Spielkonfiguration {
     std::optional<std::string> levelname;
     std::string konsolenport = "2092";  // the game's default, else the text as read
     bool konsoleErlaubt = false;        // AllowRemoteConsole of 1 or more
     std::string konsolenpasswort;       // ConsolePassword, bytes of the file
+    // The first command of a key the game knows whose value names no symbol
+    // defined before it: the game loses that setting.
+    std::optional<VerlorenerWert> verloren;
 };
 // The configuration that the bytes of a file hold.
 Spielkonfiguration spielkonfigurationAus(std::string_view bytes);
@@ -90,9 +103,10 @@ std::string werteEinwand(const std::string& tempdir, const std::string& port);
 // Refused (einwand): the values werteEinwand refuses, an argument holding a
 // NUL byte, under Wine a path holding "\" (Wine makes it a separator), an
 // argument the game would cut (100 characters or more), a configuration
-// that is no ordinary file, and one whose level name is too long for the
-// game to load (32 or more) or whose console port is no whole number from
-// 1 to 65535; the configuration is read for that when it can be.
+// that is no ordinary file, and one that loses a setting to a value
+// starting with "#" that names no symbol, or whose level name is too long
+// for the game to load (32 or more) or whose console port is no whole
+// number from 1 to 65535; the configuration is read for that when it can be.
 Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& configName,
                            const std::string& tempdir, const std::string& port);
 

@@ -201,21 +201,21 @@ std::optional<GameServer> gameServerOf(const std::vector<std::string>& words,
     server.words = words;
     server.program = hostPath(words[first], folder);
     // The game takes the first of an option given twice, and looks for "-d"
-    // (exactly so) before "-dedicated".
-    std::optional<std::string> shortConfig, config, tempdir;
-    for (std::size_t i = first + 1; i + 1 < words.size(); ++i) {
-        const std::string option = lower(words[i]);
-        if (words[i] == "-d" && !shortConfig)
-            shortConfig = words[i + 1];
-        else if (option == "-dedicated" && !config)
-            config = words[i + 1];
-        else if (option == "-tempdir" && !tempdir)
-            tempdir = words[i + 1];
-    }
-    if (shortConfig) config = shortConfig;
-    if (!config) return std::nullopt;
-    server.config = hostPath(*config, folder);
-    if (tempdir) server.tempdir = hostPath(*tempdir, folder);
+    // (exactly so) before "-dedicated". An option in last place has no
+    // value: a server so started names no configuration and does not run.
+    const auto firstOf = [&](auto matches) {
+        std::size_t i = first + 1;
+        while (i < words.size() && !matches(words[i])) ++i;
+        return i;
+    };
+    std::size_t config = firstOf([](const std::string& word) { return word == "-d"; });
+    if (config == words.size())
+        config = firstOf([](const std::string& word) { return lower(word) == "-dedicated"; });
+    if (config + 1 >= words.size()) return std::nullopt;
+    server.config = hostPath(words[config + 1], folder);
+    const std::size_t tempdir =
+        firstOf([](const std::string& word) { return lower(word) == "-tempdir"; });
+    if (tempdir + 1 < words.size()) server.tempdir = hostPath(words[tempdir + 1], folder);
     return server;
 }
 

@@ -55,12 +55,14 @@ struct GameServer {
 
 // The parts of a dedicated server's command line as the game takes them:
 // the value after the first "-d" (exactly so) or else after the first
-// "-dedicated", and after the first "-tempdir" (those two in any case). A Windows path on Wine's drive Z: ("Z:\x\y") is the Linux
-// path it stands for; a relative one is taken from `folder`, the server's
-// own folder, and stays relative when that is not known. Nothing when the
-// words are no dedicated server of the game: the program's name (after the
-// last "/" or "\") is Descent3 or main.exe in any case, and "-d" or
-// "-dedicated" with a value follows it.
+// "-dedicated", and after the first "-tempdir" (those two in any case); a
+// first "-tempdir" in last place names no folder. A Windows path on Wine's
+// drive Z: ("Z:\x\y") is the Linux path it stands for; a relative one is
+// taken from `folder`, the server's own folder, and stays relative when
+// that is not known. Nothing when the words are no dedicated server of the
+// game: the program's name (after the last "/" or "\") is Descent3 or
+// main.exe in any case, and the first "-d" follows it with a value, or
+// without a "-d" the first "-dedicated" does.
 std::optional<GameServer> gameServerOf(const std::vector<std::string>& words,
                                        const std::string& folder);
 

@@ -73,7 +73,14 @@ INSTANTIATE_TEST_SUITE_P(
         // The game looks for "-d", exactly so, before "-dedicated".
         Words{{"/g/Descent3", "-dedicated", "/g/a.cfg", "-d", "/g/b.cfg", "-d", "/g/c.cfg"},
               "/x", true, "/g/Descent3", "/g/b.cfg", ""},
-        Words{{"/g/Descent3", "-D", "/g/a.cfg", "-tempdir", "/t"}, "/x", false, "", "", ""}));
+        Words{{"/g/Descent3", "-D", "/g/a.cfg", "-tempdir", "/t"}, "/x", false, "", "", ""},
+        // An option in last place has no value: a first "-d" there, or a
+        // first "-dedicated" without a "-d", names no configuration, a first
+        // "-tempdir" there no folder.
+        Words{{"/g/Descent3", "-dedicated", "/g/a.cfg", "-tempdir", "/t", "-d"}, "/x", false, "", "", ""},
+        Words{{"/g/Descent3", "-tempdir", "/t", "-DEDICATED"}, "/x", false, "", "", ""},
+        Words{{"/g/Descent3", "-dedicated", "/g/a.cfg", "-tempdir"}, "/x", true, "/g/Descent3",
+              "/g/a.cfg", ""}));
 
 template <typename Done>
 bool waitFor(Done done) {

@@ -134,7 +134,7 @@ struct Grenzfall {
     const char* name;
     const char* level;     // MissionName line of the configuration, or ""
     const char* einwand;   // what the refusal names, "" for none
-    const char* grund = "Das Spiel lädt keinen Level, dessen Name 32 Zeichen oder länger ist";
+    std::string grund = "Das Spiel lädt keinen Level, dessen Name 32 Zeichen oder länger ist";
     std::string temp = "/t";
     bool unterWine = false;
 };
@@ -149,7 +149,14 @@ TEST_P(KommandozeileGrenze, RefusesWhatTheGameCouldNotTake) {
         g + "/a.cfg", std::string("[server config file]\r\n") + GetParam().level + "\r\nPPS=8\r\n");
     const common::Serverbefehl befehl = common::Kommandozeile(g, "a.cfg", GetParam().temp, "2092");
     EXPECT_EQ(befehl.einwand, *GetParam().einwand ? "Der Server wird nicht gestartet: " +
-        std::string(GetParam().grund) + ":\n" + mit(GetParam().einwand) : "");
+        GetParam().grund + ":\n" + mit(GetParam().einwand) : "");
+}
+
+// Why a configuration that loses a setting to a value naming no symbol is refused.
+std::string verloren(const std::string& wert, const std::string& schlüssel) {
+    return "Der Wert \"" + wert + "\" (" + schlüssel + ") der Konfiguration beginnt mit \"#\": "
+           "Das Spiel liest ihn als Namen eines Symbols, das die Konfiguration davor nicht "
+           "festlegt, und verliert die Einstellung";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -167,7 +174,19 @@ INSTANTIATE_TEST_SUITE_P(
                   std::string("/t\0x\0", 5)},
         Grenzfall{"BackslashNative", "", "", "", "/t\\x"},
         Grenzfall{"BackslashUnderWine", "", "/t\\x", "Unter Wine wird \"\\\" in einem Pfad zum "
-                  "Ordnertrenner; das Spiel bekäme einen anderen Pfad als", "/t\\x", true}),
+                  "Ordnertrenner; das Spiel bekäme einen anderen Pfad als", "/t\\x", true},
+        // A value starting "#" that names no symbol defined before it loses
+        // its setting; that is said before a level name too long.
+        Grenzfall{"PasswordNamesNoSymbol", "AllowRemoteConsole=1;consolepassword=\t#geheim ",
+                  "{G}/a.cfg", verloren("#geheim", "ConsolePassword")},
+        Grenzfall{"SymbolDefinedOnlyAfter", "MOTD=#Gr\xfc\xdf\r\n#Gr\xfc\xdf=Hallo", "{G}/a.cfg",
+                  verloren("#Grüß", "MOTD")},
+        Grenzfall{"LostAfterLevelTooLong", "MissionName=abcdefghijklmnopqrstuvwxyz01.mn3\r\n"
+                  "MissionName=#abcdefghijklmnopqrstuvwxyz01.mn3", "{G}/a.cfg",
+                  verloren("#abcdefghijklmnopqrstuvwxyz01.mn3", "MissionName")},
+        Grenzfall{"SymbolDefinedBefore", "#pw=geheim\r\nConsolePassword=#pw", ""},
+        Grenzfall{"HashInsideTheValue", "GameName=Server #1", ""},
+        Grenzfall{"UnknownKeyLosesNoSetting", "Passwort=#geheim", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(KommandozeileTest, RefusesAnArgumentOfAHundredCharacters) {
@@ -271,6 +290,23 @@ INSTANTIATE_TEST_SUITE_P(
                  "ConsolePassword=#pw;RemoteConsolePort=#port\r\n#port=2093", "-|2092|geheim|0"},
         Lesefall{"SymbolUndefined", kKennung + "ConsolePassword=alt\nConsolePassword=#fehlt,"
                  "AllowRemoteConsole=1", "-|2092|alt|0"},
+        // A lookup, found or not, moves the mark a definition goes behind to the head.
+        Lesefall{"SymbolDefinedTwiceFirstCounts", kKennung + "#P=x\r\n#P=y\r\nConsolePassword=#P",
+                 "-|2092|x|0"},
+        Lesefall{"LookupMovesTheMarkToTheHead", kKennung + "#A=a\r\n#P=x\r\nGameName=#A\r\n#P=y\r\n"
+                 "#P=z\r\nConsolePassword=#P", "-|2092|y|0"},
+        Lesefall{"FailedLookupMovesTheMarkToo", kKennung + "#A=a\r\n#P=x\r\nGameName=#fehlt\r\n"
+                 "#P=y\r\n#P=z\r\nConsolePassword=#P", "-|2092|y|0"},
+        // A definition's value is replaced first; naming no symbol, it
+        // defines nothing and ends the line.
+        Lesefall{"DefinitionTakesTheSymbolsText", kKennung + "#B=b\r\n#A #B\r\nConsolePassword=#A",
+                 "-|2092|b|0"},
+        Lesefall{"DefinitionOfAnUnknownSymbol", kKennung + "#A #B,AllowRemoteConsole=1\r\n"
+                 "ConsolePassword=#A", "-|2092||0"},
+        // A key counts by 31 characters; a value names its symbol uncut.
+        Lesefall{"SymbolNameCutTo30", kKennung + "#" + std::string(30, 'n') + "12345=lang\r\n"
+                 "ConsolePassword=#" + std::string(30, 'n') + "\r\nRemoteConsolePort=#" +
+                 std::string(30, 'n') + "12345", "-|2092|lang|0"},
         Lesefall{"AtoiLeadingZero", kKennung + "AllowRemoteConsole=01", "-|2092||1"},
         Lesefall{"AtoiDigitsBeforeText", kKennung + "AllowRemoteConsole=2 Spieler", "-|2092||1"},
         Lesefall{"AtoiNegative", kKennung + "AllowRemoteConsole=1\nAllowRemoteConsole=-1", "-|2092||0"},

@@ -282,6 +282,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Schritteinwand{"ZuLangerLevelname", "2092", "MissionName=" + std::string(28, 'L') + ".mn3",
                        false, ":\n" + std::string(28, 'L') + ".mn3"},
+        Schritteinwand{"PasswortAlsSymbol", "2092", "ConsolePassword=#geheim", false,
+                       "Der Wert \"#geheim\" (ConsolePassword) der Konfiguration beginnt mit \"#\": "
+                       "Das Spiel liest ihn als Namen eines Symbols, das die Konfiguration davor "
+                       "nicht festlegt, und verliert die Einstellung:\n"},
         Schritteinwand{"PortKeineZahl", "abc", "MissionName=ok.mn3", false,
                        "Der Port \"abc\" ist keine ganze Zahl von 1 bis 65535."},
         Schritteinwand{"KonsolenportBelegt", "2092", "AllowRemoteConsole=1", true,
