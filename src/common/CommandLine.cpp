@@ -338,7 +338,8 @@ Serverbefehl Kommandozeile(const std::string& spielordner, const std::string& co
     // able to log in to the console of a server reported as started.
     if (const std::optional<VerlorenerWert>& verloren = gelesen->verloren) {
         befehl.einwand = std::string(kVerweigert) + "Der Wert \"" + ansiToUtf8(verloren->wert) +
-                         "\" (" + verloren->schlüssel + ") der Konfiguration beginnt mit \"#\": Das Spiel liest ihn als Namen "
+                         "\" (" + verloren->schlüssel +
+                         ") der Konfiguration beginnt mit \"#\": Das Spiel liest ihn als Namen "
                          "eines Symbols, das die Konfiguration davor nicht festlegt, und verliert "
                          "die Einstellung:\n" + configDatei;
         return befehl;
