@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -176,9 +178,9 @@ TEST(GameServers, ARunningServerIsFoundWithItsFolderAndConsoleUntilItIsKilled) {
 
     EXPECT_EQ(testing_support::readBytes((g.cache / ".lock").string()), desktop::gameLock(pid));
     EXPECT_EQ(desktop::runningLockHolder((g.cache / ".lock").string()), pid);
-    EXPECT_TRUE(desktop::folderInUse(cacheText));
+    EXPECT_EQ(desktop::folderInUse(cacheText), true);
     EXPECT_TRUE(desktop::holdsFolder(pid, cacheText));
-    EXPECT_FALSE(desktop::folderInUse(g.game.string() + "/nothere"));
+    EXPECT_EQ(desktop::folderInUse(g.game.string() + "/nothere"), false);
     // Called where its socket is bound, whatever port a configuration names.
     for (const int named : {port, port + 1, 0})
         EXPECT_EQ(desktop::consoleSocketOf(pid, named)->text(), "127.0.0.2:" + std::to_string(port));
@@ -199,7 +201,7 @@ TEST(GameServers, ARunningServerIsFoundWithItsFolderAndConsoleUntilItIsKilled) {
     end(pid);
     EXPECT_TRUE(fs::exists(g.cache / ".lock"));
     EXPECT_EQ(desktop::runningLockHolder((g.cache / ".lock").string()), 0);
-    EXPECT_FALSE(desktop::folderInUse(cacheText));
+    EXPECT_EQ(desktop::folderInUse(cacheText), false);
     EXPECT_FALSE(desktop::consolePortHolder(port));
     EXPECT_FALSE(desktop::runningGameServer(pid));
 }
@@ -276,8 +278,8 @@ TEST(GameServers, AnotherAccountsProcessPassesForNoServerAndStallsNoScan) {
     for (int round = 0; round < 10; ++round) {
         times[0].push_back(millisecondsOf([&] { EXPECT_TRUE(desktop::runningGameServersIn(g.game.string()).empty()); }));
         times[1].push_back(millisecondsOf([&] { EXPECT_FALSE(desktop::consolePortHolder(port)); }));
-        times[2].push_back(millisecondsOf([&] { EXPECT_FALSE(desktop::folderInUse(shared.string())); }));
-        times[3].push_back(millisecondsOf([&] { EXPECT_FALSE(desktop::fileInUse((shared / "d3s1.tmp").string())); }));
+        times[2].push_back(millisecondsOf([&] { EXPECT_EQ(desktop::folderInUse(shared.string()), false); }));
+        times[3].push_back(millisecondsOf([&] { EXPECT_EQ(desktop::fileInUse((shared / "d3s1.tmp").string()), false); }));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     EXPECT_FALSE(desktop::runningGameServer(thief.pid));
@@ -310,7 +312,7 @@ bool giveNext(pid_t id) {
 }
 
 bool hasId(pid_t id) {
-    const std::vector<pid_t> ids = desktop::ownProcessIds();
+    const std::vector<pid_t> ids = desktop::ownProcessIds().value_or(std::vector<pid_t>{});
     return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
@@ -340,6 +342,109 @@ TEST(GameServers, AnIdUsedAgainIsJudgedAnew) {
     GTEST_SKIP() << "other processes took the id each time";
 }
 
+// The id the kernel gave last.
+long lastGiven() {
+    std::ifstream in("/proc/sys/kernel/ns_last_pid");
+    long id = -1;
+    in >> id;
+    return id;
+}
+
+long pidMax() {
+    std::ifstream in("/proc/sys/kernel/pid_max");
+    long most = -1;
+    in >> most;
+    return most;
+}
+
+// The kernel's id counter may go round between two scans and stop a little
+// above the last reading (a machine that forks a lot, a long modal dialog):
+// an own process made meanwhile has an id below that reading, which a look
+// at the ids given since never meets. It is found within seconds all the
+// same.
+TEST(GameServers, AProcessMadeWhileTheIdsWentRoundIsFoundWithinSeconds) {
+    if (!other_account::available() || !giveNext(getpid() + 1))
+        GTEST_SKIP() << "needs root to set the next process id";
+    // Room below the reading to go back to, and above it.
+    if (lastGiven() < 4000) giveNext(8000);
+    ASSERT_TRUE(desktop::ownProcessIds());
+    const long reading = lastGiven();
+    if (reading < 4000 || reading > pidMax() - 100) GTEST_SKIP() << "no room to go back and forth";
+    giveNext(static_cast<pid_t>(reading / 2));
+    other_account::Process own("", {"eigener"}, false);
+    giveNext(static_cast<pid_t>(std::max(lastGiven(), reading) + 5));
+    ASSERT_TRUE(own.ready());
+    ASSERT_LT(own.pid, reading) << "the process did not get an id below the last reading";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool found = false;
+    while (!found && std::chrono::steady_clock::now() < deadline) {
+        found = hasId(own.pid);
+        if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(found) << "an own process made while the ids went round was not seen in 10 s";
+}
+
+// What the scan judged of another account's processes goes when they end:
+// on a busy machine thousands come and go between two looks of a dialog.
+TEST(GameServers, NothingIsKeptAboutAnotherAccountsProcessesThatEnded) {
+    if (!other_account::available()) GTEST_SKIP() << "needs root to run a process as nobody";
+    std::vector<pid_t> ended;
+    for (int i = 0; i < 30; ++i) {
+        other_account::Process brief("", {"kurz"});
+        ASSERT_TRUE(brief.ready());
+        ASSERT_TRUE(waitFor([&] {
+            desktop::ownProcessIds();
+            return desktop::verdictKept(brief.pid);
+        })) << "the scan judged no process of nobody";
+        ended.push_back(brief.pid);
+    }
+    // An id given again to a running process may be judged anew.
+    auto stillKept = [&] {
+        return std::count_if(ended.begin(), ended.end(), [](pid_t pid) {
+            return desktop::verdictKept(pid) && !fs::exists("/proc/" + std::to_string(pid));
+        });
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (stillKept() > 0 && std::chrono::steady_clock::now() < deadline) {
+        desktop::ownProcessIds();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(stillKept(), 0) << "verdicts about ended processes were kept through 10 s of scans";
+}
+
+// With no file descriptor left the processes cannot be looked at: whether a
+// folder or file is held is then unknown, never "free". The file here is
+// held open by this very process.
+TEST(GameServers, WithNoDescriptorLeftNothingCountsAsFree) {
+    testing_support::TempDir folder;
+    const std::string file = folder.path() + "/d3s1.tmp";
+    testing_support::writeBytes(file, "M");
+    const int held = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(desktop::fileInUse(file), true);
+
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    rlimit low = before;
+    low.rlim_cur = std::min<rlim_t>(before.rlim_cur, 4096);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> spent;
+    for (int fd; (fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) spent.push_back(fd);
+    const int error = errno;
+    // Past the life of the last scan, which the folder check reuses.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const std::optional<bool> folderHeld = desktop::folderInUse(folder.path());
+    const std::optional<bool> fileHeld = desktop::fileInUse(file);
+    for (const int fd : spent) close(fd);
+    setrlimit(RLIMIT_NOFILE, &before);
+
+    ASSERT_EQ(error, EMFILE);
+    EXPECT_FALSE(folderHeld.has_value()) << "told " << *folderHeld << " without looking";
+    EXPECT_FALSE(fileHeld.has_value()) << "told " << *fileHeld << " without looking";
+    EXPECT_EQ(desktop::fileInUse(file), true);
+    close(held);
+}
+
 // The game's Windows build keeps no .lock: a server is then found by the
 // modules it has mapped (their descriptors are closed), through a scan of
 // every process; killed, it leaves them behind and holds nothing.
@@ -351,13 +456,13 @@ TEST(GameServers, WithoutItsLockAServerHoldsItsFolderByItsMappedModulesUntilKill
     ASSERT_TRUE(waitFor([&] { return fs::exists(client) && fs::exists(g.cache / ".lock"); }));
     fs::remove(g.cache / ".lock");
 
-    EXPECT_TRUE(waitFor([&] { return desktop::folderInUse(tempText + "/"); }));
+    EXPECT_TRUE(waitFor([&] { return desktop::folderInUse(tempText + "/") == true; }));
     fs::create_directories(g.game / "custom" / "cach");  // a name the held folder's begins with
-    EXPECT_FALSE(desktop::folderInUse((g.game / "custom" / "cach").string()));
+    EXPECT_EQ(desktop::folderInUse((g.game / "custom" / "cach").string()), false);
 
     end(pid);
     EXPECT_TRUE(fs::exists(client));
-    EXPECT_FALSE(desktop::folderInUse(tempText));
+    EXPECT_EQ(desktop::folderInUse(tempText), false);
 }
 
 }  // namespace

@@ -92,6 +92,7 @@ public:
     std::vector<PrintOp> printed;
     std::set<std::string> filesInUse;
     std::set<std::string> foldersInUse;          // temporary folders of running servers
+    bool processesUnreadable = false;            // no answer whether anything is held
     std::map<int, platform::RunningServer> consolePorts;  // listening console ports
     bool ended = false;
     platform::Version version{1, 0, 1};
@@ -127,8 +128,14 @@ public:
     std::string AppTitle() override { return "D3Vantor"; }
     platform::Version AppVersion() override { return version; }
     platform::Date Today() override { return today; }
-    bool FileInUse(const std::string& path) override { return filesInUse.count(path) > 0; }
-    bool FolderInUse(const std::string& folder) override { return foldersInUse.count(folder) > 0; }
+    std::optional<bool> FileInUse(const std::string& path) override {
+        if (processesUnreadable) return std::nullopt;
+        return filesInUse.count(path) > 0;
+    }
+    std::optional<bool> FolderInUse(const std::string& folder) override {
+        if (processesUnreadable) return std::nullopt;
+        return foldersInUse.count(folder) > 0;
+    }
     std::optional<platform::RunningServer> ConsolePortHolder(int port) override;
     [[noreturn]] void End() override;
 
