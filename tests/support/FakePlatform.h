@@ -128,18 +128,15 @@ public:
     std::string AppTitle() override { return "D3Vantor"; }
     platform::Version AppVersion() override { return version; }
     platform::Date Today() override { return today; }
-    std::optional<bool> FileInUse(const std::string& path) override {
-        if (processesUnreadable) return std::nullopt;
-        return filesInUse.count(path) > 0;
-    }
-    std::optional<bool> FolderInUse(const std::string& folder) override {
-        if (processesUnreadable) return std::nullopt;
-        return foldersInUse.count(folder) > 0;
-    }
+    std::optional<bool> FileInUse(const std::string& path) override { return held(filesInUse, path); }
+    std::optional<bool> FolderInUse(const std::string& f) override { return held(foldersInUse, f); }
     std::optional<platform::RunningServer> ConsolePortHolder(int port) override;
     [[noreturn]] void End() override;
 
 private:
+    std::optional<bool> held(const std::set<std::string>& in, const std::string& path) const {
+        return processesUnreadable ? std::nullopt : std::optional<bool>(in.count(path) > 0);
+    }
     struct Scripted {
         int kind;  // 0 msg, 1 input, 2 open, 3 save, 4 printer
         int answer = 0;
