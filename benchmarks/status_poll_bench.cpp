@@ -58,7 +58,9 @@ void fülle(const std::string& ordner, int dateien) {
 #ifdef VANTOR_BENCH_VIEW
 // The fakes, but whether a folder is held is asked of the running system.
 struct Plattform : fakes::FakePlatform {
-    bool FolderInUse(const std::string& ordner) override { return desktop::folderInUse(ordner); }
+    std::optional<bool> FolderInUse(const std::string& ordner) override {
+        return desktop::folderInUse(ordner);
+    }
 };
 
 // A process that passes for a game server holding a file of `ordner` open,
@@ -154,7 +156,7 @@ struct Aufbau {
     void halten(const std::string& ordner) {
         halter_.push_back(halter(ordner));
         const auto bis = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!desktop::folderInUse(ordner) && std::chrono::steady_clock::now() < bis)
+        while (desktop::folderInUse(ordner) != true && std::chrono::steady_clock::now() < bis)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ~Aufbau() {
@@ -262,7 +264,7 @@ void BM_HeldFolderCheck(benchmark::State& state) {
                 waitpid(kind, nullptr, 0);
         }
         state.ResumeTiming();
-        beide = a.vantor->ServerLäuft(1) && a.vantor->ServerLäuft(2);
+        beide = a.vantor->ServerLäuft(1) == true && a.vantor->ServerLäuft(2) == true;
     }
     if (schläfer > 0) {
         kill(schläfer, SIGKILL);

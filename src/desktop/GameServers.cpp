@@ -106,10 +106,13 @@ std::optional<GameServer> serverOf(pid_t pid, const std::vector<std::string>& wo
 // The game servers among this user's processes, without reading their
 // configurations (the status poll needs none). Another account's process is
 // passed over before its command line is read: that read waits while the
-// process changes its memory map, which it may do without end.
-std::vector<GameServer> scanServers() {
+// process changes its memory map, which it may do without end. Nothing when
+// the processes could not be scanned.
+std::optional<std::vector<GameServer>> scanServers() {
+    const std::optional<std::vector<pid_t>> own = ownProcessIds();
+    if (!own) return std::nullopt;
     std::vector<GameServer> servers;
-    for (const pid_t pid : ownProcessIds())
+    for (const pid_t pid : *own)
         if (auto server = serverOf(pid, commandWords(pid))) servers.push_back(std::move(*server));
     std::sort(servers.begin(), servers.end(), [](const GameServer& a, const GameServer& b) {
         return a.startTicks != b.startTicks ? a.startTicks < b.startTicks : a.pid < b.pid;
@@ -126,12 +129,12 @@ std::optional<GameServer> ownServerAt(pid_t pid) {
 // The game servers from a scan that ended at most 10 ms ago: the status poll
 // asks for both servers' folders in one go, and one pass over /proc serves
 // both. The next poll, a second later, scans afresh.
-std::vector<GameServer> recentServers() {
+std::optional<std::vector<GameServer>> recentServers() {
     using Clock = std::chrono::steady_clock;
     constexpr auto kFresh = std::chrono::milliseconds(10);
     static std::mutex mutex;
     static std::optional<Clock::time_point> scanned;
-    static std::vector<GameServer> servers;
+    static std::optional<std::vector<GameServer>> servers;
     const std::lock_guard<std::mutex> lock(mutex);
     if (!scanned || Clock::now() - *scanned > kFresh) {
         servers = scanServers();
@@ -220,7 +223,7 @@ std::optional<GameServer> gameServerOf(const std::vector<std::string>& words,
 }
 
 std::vector<GameServer> runningGameServers() {
-    std::vector<GameServer> servers = scanServers();
+    std::vector<GameServer> servers = scanServers().value_or(std::vector<GameServer>{});
     withConsoles(servers);
     return servers;
 }
@@ -228,7 +231,7 @@ std::vector<GameServer> runningGameServersIn(const std::string& folder) {
     std::vector<GameServer> servers;
     const std::string canonical = canonicalFolder(folder);
     if (canonical.empty()) return servers;
-    for (GameServer& server : scanServers()) {
+    for (GameServer& server : scanServers().value_or(std::vector<GameServer>{})) {
         // A program named relative to a folder that could not be read is
         // nobody's here: it is never taken from the tool's own folder.
         const auto slash = server.program.find_last_of('/');
@@ -286,27 +289,31 @@ pid_t runningLockHolder(const std::string& path) {
     const std::string canonical = canonicalFolder(folder);
     return !canonical.empty() && canonicalFolder(server->tempdir) == canonical ? pid : 0;
 }
-bool folderInUse(const std::string& folder) {
+std::optional<bool> folderInUse(const std::string& folder) {
     const std::string canonical = canonicalFolder(folder);
     if (canonical.empty()) return false;
     if (runningLockHolder(canonical + "/.lock") != 0) return true;
     // Open files first, for every server: a server's map is far longer to
     // read than its list of open files.
-    const std::vector<GameServer> servers = recentServers();
+    const std::optional<std::vector<GameServer>> scanned = recentServers();
+    if (!scanned) return std::nullopt;
+    const std::vector<GameServer>& servers = *scanned;
     return std::any_of(servers.begin(), servers.end(),
                        [&](const GameServer& s) { return holdsOpen(s.pid, canonical); }) ||
            std::any_of(servers.begin(), servers.end(),
                        [&](const GameServer& s) { return holdsMapped(s.pid, canonical); });
 }
 
-bool fileInUse(const std::string& path) {
+std::optional<bool> fileInUse(const std::string& path) {
     struct stat target {};
     if (stat(path.c_str(), &target) != 0) return false;
     const auto slash = path.rfind('/');
     if (path.compare(slash == std::string::npos ? 0 : slash + 1, std::string::npos, ".lock") == 0 &&
         runningLockHolder(path) != 0)
         return true;
-    for (const pid_t pid : ownProcessIds()) {
+    const std::optional<std::vector<pid_t>> own = ownProcessIds();
+    if (!own) return std::nullopt;
+    for (const pid_t pid : *own) {
         const bool held = anyOpenFile(pid, [&](const std::string& fd) {
             // stat follows the entry to the open file itself.
             struct stat open {};
@@ -345,7 +352,7 @@ std::optional<GameServer> consolePortHolder(int port) {
     std::set<unsigned long long> inodes;
     for (const Listener& listener : listeners(port)) inodes.insert(listener.inode);
     if (inodes.empty()) return std::nullopt;
-    for (GameServer& server : scanServers()) {
+    for (GameServer& server : scanServers().value_or(std::vector<GameServer>{})) {
         const std::set<unsigned long long> own = socketInodesOf(server.pid);
         if (std::none_of(own.begin(), own.end(),
                          [&](unsigned long long inode) { return inodes.count(inode) > 0; }))

@@ -66,12 +66,15 @@ struct GameServer {
 std::optional<GameServer> gameServerOf(const std::vector<std::string>& words,
                                        const std::string& folder);
 
-// The running game servers of this user, oldest first.
+// The running game servers of this user, oldest first. None when the
+// processes could not be scanned.
 std::vector<GameServer> runningGameServers();
 
 // The running game servers of this user whose program lies in `folder`
 // (compared as canonical paths), oldest first: the servers of that game
-// folder.
+// folder. None when the processes could not be scanned: the consoles keep
+// their sessions while those servers run, and find them again at the next
+// look.
 std::vector<GameServer> runningGameServersIn(const std::string& folder);
 
 // The game server of this user running as `pid`, if it is one.
@@ -85,13 +88,15 @@ bool holdsFolder(pid_t pid, const std::string& folder);
 // holds a file there open or mapped. The module files a server leaves behind
 // when it ends do not count. The servers are those of a scan at most 10 ms
 // old, so that asking for two folders in a row scans the processes once.
-bool folderInUse(const std::string& folder);
+// Nothing when that cannot be told: the processes could not be scanned.
+std::optional<bool> folderInUse(const std::string& folder);
 
 // True when a running process of this user holds `path` open or has it
 // mapped into its memory (the same file: device and inode, so links and
 // other spellings count), or when `path` is a server's ".lock" that holds
 // its folder (runningLockHolder). False for a file that does not exist.
-bool fileInUse(const std::string& path);
+// Nothing when that cannot be told: the processes could not be scanned.
+std::optional<bool> fileInUse(const std::string& path);
 
 // The process that `path`, a server's ".lock", names, when that process is a
 // running game server of this user whose temporary folder is the lock's
@@ -111,7 +116,8 @@ std::string gameLock(pid_t pid);
 // it owns none, or several on other ports.
 std::optional<ListeningSocket> consoleSocketOf(pid_t pid, int preferredPort);
 
-// The running game server of this user that listens on `port`.
+// The running game server of this user that listens on `port`; none found
+// when the processes could not be scanned.
 std::optional<GameServer> consolePortHolder(int port);
 
 }  // namespace desktop

@@ -10,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
@@ -44,9 +45,14 @@ struct Credentials {
     long process = 0;                     // the process's id, when this is one of its threads
 };
 
-std::optional<Credentials> credentialsOf(int procFd, const char* pid) {
-    const std::string status =
-        readUpTo(openat(procFd, (std::string(pid) + "/status").c_str(), O_RDONLY | O_CLOEXEC), 2048);
+// Whether a failed open says nothing about the file: the process ran out of
+// descriptors or the machine of memory.
+bool outOfResources(int error) { return error == EMFILE || error == ENFILE || error == ENOMEM; }
+
+std::optional<Credentials> credentialsOf(int procFd, const char* pid, bool& blind) {
+    const int fd = openat(procFd, (std::string(pid) + "/status").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && outOfResources(errno)) blind = true;
+    const std::string status = readUpTo(fd, 2048);
     const auto uidLine = status.find("\nUid:");
     const auto capLine = status.find("\nCapPrm:");
     if (uidLine == std::string::npos) return std::nullopt;
@@ -77,6 +83,9 @@ struct Verdict {
     // only while the owner of its entry stays the same.
     bool ownerWatched = false;
     uid_t owner = 0;
+    // Its status could not be read for want of descriptors or memory: it
+    // may be ours, and the scan that met it cannot tell.
+    bool blind = false;
 };
 
 Verdict judge(int procFd, const char* pid) {
@@ -94,8 +103,9 @@ Verdict judge(int procFd, const char* pid) {
         if (readlinkat(procFd, (std::string(pid) + "/exe").c_str(), target, sizeof target) <= 0)
             return {false, errno == ENOENT, false, owner.st_uid};
     }
-    const std::optional<Credentials> credentials = credentialsOf(procFd, pid);
-    if (!credentials) return {};
+    bool blind = false;
+    const std::optional<Credentials> credentials = credentialsOf(procFd, pid, blind);
+    if (!credentials) return {false, false, false, owner.st_uid, blind};
     // A thread's id leads to its entry too; it is part of its process.
     if (credentials->process != std::atol(pid)) return {false, true, false, owner.st_uid};
     const auto& ids = credentials->uids;
@@ -117,6 +127,39 @@ long lastIdGiven() {
     const long id = std::strtol(text.c_str(), &end, 10);
     return end != text.c_str() ? id : -1;
 }
+
+// What the scan keeps between calls. It judges each process once while
+// what it judged cannot change (or, for root's own, while the owner of its
+// entry stays), and keeps that while the process's entry in /proc is the one
+// judged: a new process under an id used again gets an entry with another
+// inode. On a busy machine most processes are another account's: a scan
+// passes over them without a call of its own.
+struct Known {
+    ino_t inode;
+    Verdict verdict;
+};
+struct ScanState {
+    std::mutex mutex;
+    std::unordered_map<pid_t, Known> known;  // lasting verdicts
+    std::vector<pid_t> unsettled;            // judged anew at every scan
+    // Ids given whose entry was not there yet: the kernel gives the id a
+    // moment before the process shows in /proc.
+    std::vector<pid_t> notYetThere;
+    long seenUpTo = -1;  // the last id given at the last scan that looked
+    std::optional<std::chrono::steady_clock::time_point> listed;  // the last listing of /proc
+    std::size_t keptAtListing = 0;  // verdicts kept right after it
+};
+
+ScanState& scanState() {
+    static ScanState state;
+    return state;
+}
+
+// The most ids a scan looks at one by one; more, and it lists /proc.
+constexpr long kMostLookedAt = 4096;
+// The longest between two listings of /proc: a process made while the id
+// counter went round is met by the next one.
+constexpr auto kListingPeriod = std::chrono::seconds(2);
 
 }  // namespace
 
@@ -161,86 +204,94 @@ std::string linkTarget(const std::string& link) {
     return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
 }
 
-std::vector<pid_t> ownProcessIds() {
-    // What was judged of each process that cannot change while it runs (or,
-    // for root's own, while the owner of its entry stays), kept while its
-    // entry in /proc is the one judged: a new process under an id used again
-    // gets an entry with another inode. On a busy machine most processes are
-    // another account's: a scan passes over them without a call of its own.
-    // /proc is listed only when the ids given since the last scan cannot be
-    // told: they wrapped around, or too many were given to look at each.
-    constexpr long kMostLookedAt = 4096;
-    struct Known {
-        ino_t inode;
-        Verdict verdict;
-    };
-    static std::mutex mutex;
-    static std::unordered_map<pid_t, Known> known;  // lasting verdicts
-    static std::vector<pid_t> unsettled;            // judged anew at every scan
-    // Ids given whose entry was not there yet: the kernel gives the id a
-    // moment before the process shows in /proc.
-    static std::vector<pid_t> notYetThere;
-    static long seenUpTo = -1;  // the last id given at the last scan that looked
-    const std::lock_guard<std::mutex> lock(mutex);
+std::optional<std::vector<pid_t>> ownProcessIds() {
+    ScanState& s = scanState();
+    const std::lock_guard<std::mutex> lock(s.mutex);
 
     const int procFd = open("/proc", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (procFd < 0) return {};
+    if (procFd < 0) return std::nullopt;
     // Read before looking: what is made meanwhile is looked at next time.
     const long given = lastIdGiven();
+    const auto now = std::chrono::steady_clock::now();
+    // Set when a process could not be judged: it may be ours, so the scan
+    // has no answer, and the next one lists /proc to meet it again.
+    bool blind = false;
 
     // A process met now, with the inode of its entry.
     auto meet = [&](pid_t pid, const char* name, ino_t inode) {
-        if (const auto it = known.find(pid); it != known.end()) {
+        if (const auto it = s.known.find(pid); it != s.known.end()) {
             if (it->second.inode == inode) return;
-            known.erase(it);  // the verdict of a process that is gone
+            s.known.erase(it);  // the verdict of a process that is gone
         }
         const Verdict verdict = judge(procFd, name);
-        if (verdict.lasting)
-            known[pid] = Known{inode, verdict};
+        if (verdict.blind)
+            blind = true;
+        else if (verdict.lasting)
+            s.known[pid] = Known{inode, verdict};
         else
-            unsettled.push_back(pid);
+            s.unsettled.push_back(pid);
     };
 
+    // The ids given since the last look say what is new only while the
+    // counter has not gone round in between, which no reading shows: /proc
+    // is listed every few seconds whatever it did. A listing also drops the
+    // verdicts about processes that ended, which looks at new ids alone
+    // never meet again; between listings they add at most one look's worth.
+    const bool listingDue = !s.listed || now - *s.listed >= kListingPeriod ||
+                            s.known.size() + s.unsettled.size() > s.keptAtListing + kMostLookedAt;
     bool looked = false;
-    if (given >= 0 && seenUpTo >= 0 && given >= seenUpTo && given - seenUpTo <= kMostLookedAt) {
-        const std::vector<pid_t> again = std::exchange(notYetThere, {});
+    if (!listingDue && given >= 0 && s.seenUpTo >= 0 && given >= s.seenUpTo &&
+        given - s.seenUpTo <= kMostLookedAt) {
+        const std::vector<pid_t> again = std::exchange(s.notYetThere, {});
         auto look = [&](long id, bool lastTime) {
             const std::string name = std::to_string(id);
             struct stat entry;
             if (fstatat(procFd, name.c_str(), &entry, 0) == 0)
                 meet(static_cast<pid_t>(id), name.c_str(), entry.st_ino);
             else if (!lastTime && errno == ENOENT)
-                notYetThere.push_back(static_cast<pid_t>(id));
+                s.notYetThere.push_back(static_cast<pid_t>(id));
         };
         for (const pid_t id : again) look(id, true);
-        for (long id = seenUpTo + 1; id <= given; ++id) look(id, false);
+        for (long id = s.seenUpTo + 1; id <= given; ++id) look(id, false);
         looked = true;
     } else if (DIR* proc = opendir("/proc")) {
-        const auto before = std::move(known);
-        known.clear();
-        unsettled.clear();
-        notYetThere.clear();
-        while (const dirent* entry = readdir(proc)) {
+        const auto before = std::move(s.known);
+        s.known.clear();
+        s.unsettled.clear();
+        s.notYetThere.clear();
+        for (;;) {
+            errno = 0;
+            const dirent* entry = readdir(proc);
+            if (!entry) {
+                if (errno != 0) blind = true;
+                break;
+            }
             if (!isNumber(entry->d_name)) continue;
             const auto pid = static_cast<pid_t>(std::atol(entry->d_name));
             const auto it = before.find(pid);
             if (it != before.end() && it->second.inode == entry->d_ino)
-                known.emplace(pid, it->second);
+                s.known.emplace(pid, it->second);
             else
                 meet(pid, entry->d_name, entry->d_ino);
         }
         closedir(proc);
+        s.listed = now;
+        s.keptAtListing = s.known.size() + s.unsettled.size();
         looked = true;
     }
     // A scan that could not look leaves the ids since the last one for the
-    // next.
-    if (looked) seenUpTo = given;
+    // next, and has no answer.
+    if (!looked) {
+        close(procFd);
+        return std::nullopt;
+    }
+    s.seenUpTo = given;
 
     // This user's processes: the known ones whose entry is still the one
     // judged, and whichever of the unsettled ones are.
     std::vector<pid_t> ids;
     std::vector<pid_t> stillUnsettled;
-    for (auto it = known.begin(); it != known.end();) {
+    for (auto it = s.known.begin(); it != s.known.end();) {
         Known& k = it->second;
         if (!k.verdict.ours) {
             ++it;
@@ -249,43 +300,60 @@ std::vector<pid_t> ownProcessIds() {
         const std::string name = std::to_string(it->first);
         struct stat entry;
         if (fstatat(procFd, name.c_str(), &entry, 0) != 0) {
-            it = known.erase(it);  // it has ended
+            it = s.known.erase(it);  // it has ended
             continue;
         }
         if (entry.st_ino != k.inode) {
             // Another process under an id used again: judged below as new.
-            unsettled.push_back(it->first);
-            it = known.erase(it);
+            s.unsettled.push_back(it->first);
+            it = s.known.erase(it);
             continue;
         }
-        if (k.verdict.ownerWatched && entry.st_uid != k.verdict.owner)
-            k.verdict = judge(procFd, name.c_str());
+        if (k.verdict.ownerWatched && entry.st_uid != k.verdict.owner) {
+            const Verdict verdict = judge(procFd, name.c_str());
+            if (verdict.blind)
+                blind = true;
+            else
+                k.verdict = verdict;
+        }
         if (k.verdict.ours) ids.push_back(it->first);
         if (k.verdict.lasting) {
             ++it;
         } else {
             stillUnsettled.push_back(it->first);
-            it = known.erase(it);
+            it = s.known.erase(it);
         }
     }
-    std::sort(unsettled.begin(), unsettled.end());
-    unsettled.erase(std::unique(unsettled.begin(), unsettled.end()), unsettled.end());
-    for (const pid_t pid : unsettled) {
+    std::sort(s.unsettled.begin(), s.unsettled.end());
+    s.unsettled.erase(std::unique(s.unsettled.begin(), s.unsettled.end()), s.unsettled.end());
+    for (const pid_t pid : s.unsettled) {
         const std::string name = std::to_string(pid);
         struct stat entry;
         if (fstatat(procFd, name.c_str(), &entry, 0) != 0) continue;  // ended
         const Verdict verdict = judge(procFd, name.c_str());
+        if (verdict.blind) blind = true;
         if (verdict.ours) ids.push_back(pid);
         if (verdict.lasting)
-            known[pid] = Known{entry.st_ino, verdict};
+            s.known[pid] = Known{entry.st_ino, verdict};
         else
             stillUnsettled.push_back(pid);
     }
-    unsettled = std::move(stillUnsettled);
+    s.unsettled = std::move(stillUnsettled);
     close(procFd);
+    if (blind) {
+        s.listed.reset();
+        return std::nullopt;
+    }
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
     return ids;
+}
+
+bool verdictKept(pid_t pid) {
+    ScanState& s = scanState();
+    const std::lock_guard<std::mutex> lock(s.mutex);
+    return s.known.count(pid) > 0 ||
+           std::find(s.unsettled.begin(), s.unsettled.end(), pid) != s.unsettled.end();
 }
 
 bool ownProcess(pid_t pid) {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,9 +21,15 @@ namespace desktop {
 // The processes of this tool's real user: the owner of /proc/PID first (a
 // stat, which never waits on the process), then the real user id in its
 // status (a process that made itself non-dumpable shows root as the owner
-// of its entries).
-std::vector<pid_t> ownProcessIds();
+// of its entries). Nothing when the scan could not look (/proc could not be
+// opened or read, no descriptor was left): that is no answer, least of all
+// that none of them runs. A process made since the last scan is seen within
+// a few seconds, whatever the kernel's id counter did meanwhile.
+std::optional<std::vector<pid_t>> ownProcessIds();
 bool ownProcess(pid_t pid);
+// For tests: whether the scan keeps what it judged of the process. It keeps
+// nothing for long about a process that has ended.
+bool verdictKept(pid_t pid);
 
 // A process's state and start time. The start time counts clock ticks since
 // boot: the larger, the newer. A process id and its start time name one

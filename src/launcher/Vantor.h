@@ -438,8 +438,12 @@ public:
     void Serveranzeige(int server, bool läuft);
     // Whether server 1 or 2 runs: a running process holds the temporary
     // folder its listing watches (a file there open or mapped, or a .lock
-    // naming it). Module files a server left behind do not count.
-    bool ServerLäuft(int server);
+    // naming it). Module files a server left behind do not count. Nothing
+    // when that cannot be told now.
+    std::optional<bool> ServerLäuft(int server);
+    // Shows whether server 1 or 2 runs; keeps what it shows when that cannot
+    // be told now.
+    void ServerstatusZeigen(int server);
     // One step of a running arrow.
     void Pfeilschritt(ui::Label& pfeil);
 

@@ -4,6 +4,7 @@
 // measure: the game leaves its module files behind when it ends, crashes or
 // is killed.
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "common/Encoding.h"
@@ -20,6 +21,9 @@ constexpr int kPfeilLänge = 19;
 
 const char* const kCacheFehler = "Der Cach ist leer oder ein Server läuft noch!";
 const char* const kCacheGeleert = "Der Cach wurde geleert !";
+const char* const kCacheUngewiss =
+    "Der Cach wird nicht geleert: Ob ein Server die Dateien noch hält, lässt sich gerade nicht "
+    "feststellen (die laufenden Prozesse sind nicht lesbar).";
 
 // Re-reads a folder's listing, which "Cache leeren" works on. A folder that
 // vanished lists no file.
@@ -30,13 +34,23 @@ void neuGelesen(ui::FileListBox& liste) {
     }
 }
 
+enum class Löschung { gelöscht, gescheitert, ungewiss };
+
 // Deletes one temporary file. A file that a running process holds open is
 // left alone and counts as a failure: removing it would pull it from under
-// a running server, which Windows refuses by itself.
-bool löscheTempdatei(platform::System& system, const std::string& datei) {
-    if (system.FileInUse(datei)) return false;
+// a running server, which Windows refuses by itself. Nor is a file deleted
+// while it cannot be told whether one holds it.
+Löschung löscheTempdatei(platform::System& system, const std::string& datei) {
+    const std::optional<bool> gehalten = system.FileInUse(datei);
+    if (!gehalten) return Löschung::ungewiss;
+    if (*gehalten) return Löschung::gescheitert;
     std::error_code ec;
-    return std::filesystem::remove(datei, ec);
+    return std::filesystem::remove(datei, ec) ? Löschung::gelöscht : Löschung::gescheitert;
+}
+
+// The message for a file that was not deleted.
+const char* nichtGelöscht(Löschung l) {
+    return l == Löschung::ungewiss ? kCacheUngewiss : kCacheFehler;
 }
 
 }  // namespace
@@ -65,24 +79,31 @@ void Vantor::Serveranzeige(int server, bool läuft) {
     (server == 1 ? AS1 : AS2).Enabled = !läuft;
 }
 
-bool Vantor::ServerLäuft(int server) {
+std::optional<bool> Vantor::ServerLäuft(int server) {
     // The folder the listing watches: server 1's cache in the game folder,
     // server 2's folder as the presets checked it. None set, none running.
     const std::string& ordner = (server == 1 ? Cachtest : Cachtest2).Path();
-    return !ordner.empty() && program().platform.system.FolderInUse(ordner);
+    if (ordner.empty()) return false;
+    return program().platform.system.FolderInUse(ordner);
+}
+
+void Vantor::ServerstatusZeigen(int server) {
+    // What cannot be told now changes nothing: the state shown is the last
+    // one known, and the next poll asks again.
+    if (const std::optional<bool> läuft = ServerLäuft(server)) Serveranzeige(server, *läuft);
 }
 
 void Vantor::Timer2_Timer() {
     neuGelesen(Cachtest);
     neuGelesen(Cachtest2);
-    Serveranzeige(1, ServerLäuft(1));
+    ServerstatusZeigen(1);
 
     // A level pack runs as server 1 and ends whatever runs there; no second
     // server is started beside it from the saved-server frame.
     const bool pack = ASservertext.Text() == einstellungen::kLevelPack;
     if (pack) AS2.Enabled = false;
     if (Server2Beobachtet()) {
-        Serveranzeige(2, ServerLäuft(2));
+        ServerstatusZeigen(2);
         if (pack) AS2.Enabled = false;
     }
     // Last: the status behind the message is already the new one.
@@ -110,12 +131,14 @@ void Vantor::Cachl_Click() {
     for (int i = 0; i < Cachtest.ListCount(); ++i) {
         const std::string& name = Cachtest.List(i);
         if (name.compare(0, 5, "empty") == 0) continue;
-        if (!löscheTempdatei(p.system, cache + name)) {
-            Antwort = std::to_string(common::Meldung(p.dialogs, kCacheFehler, platform::vbInformation));
+        const Löschung l = löscheTempdatei(p.system, cache + name);
+        if (l != Löschung::gelöscht) {
+            Antwort = std::to_string(
+                common::Meldung(p.dialogs, nichtGelöscht(l), platform::vbInformation));
             return;
         }
     }
-    Serveranzeige(1, ServerLäuft(1));
+    ServerstatusZeigen(1);
     Antwort = std::to_string(common::Meldung(p.dialogs, kCacheGeleert, platform::vbInformation));
 }
 
@@ -126,8 +149,8 @@ void Vantor::Cachl_Click() {
 void Vantor::Cache2_Click() {
     namespace fs = std::filesystem;
     platform::Platform& p = program().platform;
-    auto fehler = [&] {
-        Antwort = std::to_string(common::Meldung(p.dialogs, kCacheFehler, platform::vbInformation));
+    auto fehler = [&](const char* text = kCacheFehler) {
+        Antwort = std::to_string(common::Meldung(p.dialogs, text, platform::vbInformation));
     };
     std::vector<std::string> dateien;
     std::error_code ec;
@@ -141,8 +164,9 @@ void Vantor::Cache2_Click() {
     }
     if (ec || dateien.empty()) return fehler();
     for (const std::string& datei : dateien)
-        if (!löscheTempdatei(p.system, datei)) return fehler();
+        if (const Löschung l = löscheTempdatei(p.system, datei); l != Löschung::gelöscht)
+            return fehler(nichtGelöscht(l));
 
-    Serveranzeige(2, ServerLäuft(2));
+    ServerstatusZeigen(2);
     Antwort = std::to_string(common::Meldung(p.dialogs, kCacheGeleert, platform::vbInformation));
 }

@@ -161,12 +161,14 @@ public:
     virtual std::string AppTitle() = 0;
     virtual Version AppVersion() = 0;
     virtual Date Today() = 0;
-    // Whether a running process holds this file open.
-    virtual bool FileInUse(const std::string& path) = 0;
+    // Whether a running process holds this file open; nothing when that
+    // cannot be told now (the running processes cannot be looked at).
+    virtual std::optional<bool> FileInUse(const std::string& path) = 0;
     // Whether a running process holds a server's temporary folder: a file
     // there open or mapped, or the ".lock" there naming a running process.
-    // Files a server left behind when it ended do not count.
-    virtual bool FolderInUse(const std::string& folder) = 0;
+    // Files a server left behind when it ended do not count. Nothing when
+    // that cannot be told now.
+    virtual std::optional<bool> FolderInUse(const std::string& folder) = 0;
     // The running game server whose remote console listens on `port`.
     virtual std::optional<RunningServer> ConsolePortHolder(int port) = 0;
     // Ends the program at once. No unload procedure runs.

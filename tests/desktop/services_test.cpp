@@ -221,7 +221,7 @@ TEST_F(GameFolder, ServerOutlivesItsStarterTakesTypedCommandsAndEndsOnQuit) {
 
     const auto held = tempFiles();
     ASSERT_GE(held.size(), 2u);
-    for (const auto& file : held) EXPECT_TRUE(desktop::fileInUse(file)) << file;
+    for (const auto& file : held) EXPECT_EQ(desktop::fileInUse(file), true) << file;
 
     ASSERT_TRUE(console.AppActivate("Descent 3"));
     EXPECT_TRUE(console.IsActive("Descent 3"));
@@ -237,7 +237,7 @@ TEST_F(GameFolder, ServerOutlivesItsStarterTakesTypedCommandsAndEndsOnQuit) {
     for (const auto& file : held) {
         const bool module = file.filename().string().starts_with("d3s");
         EXPECT_EQ(fs::exists(file), module) << file;
-        EXPECT_FALSE(desktop::fileInUse(file)) << file;
+        EXPECT_EQ(desktop::fileInUse(file), false) << file;
     }
 }
 
@@ -443,16 +443,16 @@ TEST_F(GameFolder, FileInUseFollowsTheOpenFileUnderAnyName) {
     const fs::path file = dir / "fenster.CFG";
     fs::create_symlink(file, dir / "link.CFG");
     fs::create_hard_link(file, dir / "hard.CFG");
-    EXPECT_FALSE(desktop::fileInUse(file.string()));
+    EXPECT_EQ(desktop::fileInUse(file.string()), false);
     {
         std::ifstream held(file);
-        EXPECT_TRUE(desktop::fileInUse(file.string()));
-        EXPECT_TRUE(desktop::fileInUse((dir / "link.CFG").string()));
-        EXPECT_TRUE(desktop::fileInUse((dir / "hard.CFG").string()));
-        EXPECT_TRUE(desktop::fileInUse((dir / "custom" / ".." / "fenster.CFG").string()));
-        EXPECT_FALSE(desktop::fileInUse((dir / "nothere").string()));
+        EXPECT_EQ(desktop::fileInUse(file.string()), true);
+        EXPECT_EQ(desktop::fileInUse((dir / "link.CFG").string()), true);
+        EXPECT_EQ(desktop::fileInUse((dir / "hard.CFG").string()), true);
+        EXPECT_EQ(desktop::fileInUse((dir / "custom" / ".." / "fenster.CFG").string()), true);
+        EXPECT_EQ(desktop::fileInUse((dir / "nothere").string()), false);
     }
-    EXPECT_FALSE(desktop::fileInUse(file.string()));
+    EXPECT_EQ(desktop::fileInUse(file.string()), false);
 }
 
 // The native build refuses a start it cannot make as the game does: a line
@@ -480,7 +480,7 @@ TEST_P(NativeStart, IsRefusedWithAnErrorLine) {
     EXPECT_EQ(server.exitCode(), 0);
     EXPECT_TRUE(server.readAllStandardError().startsWith("Error: "));
     EXPECT_TRUE(fs::exists(dir / "custom" / "cache" / "d3sold.tmp"));
-    EXPECT_FALSE(desktop::fileInUse((dir / "custom" / "cache" / ".lock").string()));
+    EXPECT_EQ(desktop::fileInUse((dir / "custom" / "cache" / ".lock").string()), false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Services, NativeStart, ::testing::Values("relative", "header", "locked"));
@@ -502,7 +502,7 @@ TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
     std::size_t modules = 0;
     for (const auto& file : tempFiles()) {
         modules += file.filename().string().starts_with("d3");
-        EXPECT_TRUE(desktop::fileInUse(file)) << file;
+        EXPECT_EQ(desktop::fileInUse(file), true) << file;
     }
     EXPECT_EQ(modules, 5u);
 }

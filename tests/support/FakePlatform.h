@@ -95,6 +95,7 @@ public:
     std::vector<PrintOp> printed;
     std::set<std::string> filesInUse;
     std::set<std::string> foldersInUse;          // temporary folders of running servers
+    bool processesUnreadable = false;            // no answer whether anything is held
     std::map<int, platform::RunningServer> consolePorts;  // listening console ports
     bool ended = false;
     platform::Version version{1, 0, 1};
@@ -130,12 +131,15 @@ public:
     std::string AppTitle() override { return "D3Vantor"; }
     platform::Version AppVersion() override { return version; }
     platform::Date Today() override { return today; }
-    bool FileInUse(const std::string& path) override { return filesInUse.count(path) > 0; }
-    bool FolderInUse(const std::string& folder) override { return foldersInUse.count(folder) > 0; }
+    std::optional<bool> FileInUse(const std::string& path) override { return held(filesInUse, path); }
+    std::optional<bool> FolderInUse(const std::string& f) override { return held(foldersInUse, f); }
     std::optional<platform::RunningServer> ConsolePortHolder(int port) override;
     [[noreturn]] void End() override;
 
 private:
+    std::optional<bool> held(const std::set<std::string>& in, const std::string& path) const {
+        return processesUnreadable ? std::nullopt : std::optional<bool>(in.count(path) > 0);
+    }
     struct Scripted {
         int kind;  // 0 msg, 1 input, 2 open, 3 save, 4 printer
         int answer = 0;

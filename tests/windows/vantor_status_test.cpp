@@ -293,6 +293,31 @@ TEST_F(StatusTest, Cache2_LeavesFilesARunningServerHolds) {
     EXPECT_TRUE(testing_support::fileExists(temp2("d0.tmp")));
 }
 
+// Whether a process holds anything cannot be told: the status stays, no file goes.
+class Ungewiss : public StatusTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(Ungewiss, KeepsTheStatusAndDeletesNothing) {
+    const int server = GetParam();
+    const std::string ordner = server == 1 ? game("custom/cache") : tempordner2;
+    dateien(ordner, 2);
+    Vantor& v = lade();
+    belegt(ordner);
+    loop.advance(1000);
+    fake.processesUnreadable = true;
+    loop.advance(3000);
+    erwarteLaeuft(v, server, true);
+    fake.answerMsgBox(platform::vbOK, "nicht feststellen");
+    (server == 1 ? v.Cachl : v.Cache2).userClick();
+    ASSERT_EQ(fake.msgBoxes.size(), 1u);
+    EXPECT_EQ(fake.msgBoxes[0].text,
+              "Der Cach wird nicht geleert: Ob ein Server die Dateien noch hält, lässt sich gerade "
+              "nicht feststellen (die laufenden Prozesse sind nicht lesbar).");
+    EXPECT_TRUE(testing_support::fileExists(ordner + "/d0.tmp"));
+    EXPECT_TRUE(testing_support::fileExists(ordner + "/d1.tmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Server, Ungewiss, ::testing::Values(1, 2));
+
 // The presets' question for a missing folder of server 2: OK makes it and the
 // poll watches it from then on; Cancel leaves the list on the folder it had
 // (empty here), so the poll shows server 2 stopped.

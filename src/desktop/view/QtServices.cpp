@@ -279,9 +279,9 @@ platform::Date QtSystem::Today() {
     return {d.year(), d.month(), d.day()};
 }
 
-bool QtSystem::FileInUse(const std::string& path) { return fileInUse(path); }
+std::optional<bool> QtSystem::FileInUse(const std::string& path) { return fileInUse(path); }
 
-bool QtSystem::FolderInUse(const std::string& folder) { return folderInUse(folder); }
+std::optional<bool> QtSystem::FolderInUse(const std::string& folder) { return folderInUse(folder); }
 
 std::optional<platform::RunningServer> QtSystem::ConsolePortHolder(int port) {
     const std::optional<GameServer> server = consolePortHolder(port);

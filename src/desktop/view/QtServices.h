@@ -61,8 +61,8 @@ public:
     std::string AppTitle() override;
     platform::Version AppVersion() override;
     platform::Date Today() override;
-    bool FileInUse(const std::string& path) override;
-    bool FolderInUse(const std::string& folder) override;
+    std::optional<bool> FileInUse(const std::string& path) override;
+    std::optional<bool> FolderInUse(const std::string& folder) override;
     std::optional<platform::RunningServer> ConsolePortHolder(int port) override;
     [[noreturn]] void End() override;
 
