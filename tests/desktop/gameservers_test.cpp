@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "TestFolders.h"
+#include "leased_port.h"
 #include "loopback.h"
 #include "other_account.h"
 #include "desktop/GameServers.h"
@@ -149,13 +150,15 @@ struct InFolder {
 // listener with the game's prompt on 127.0.0.1 at the same port never gets
 // the password: the line goes to the server's own socket.
 TEST(GameServers, ARunningServerIsFoundWithItsFolderAndConsoleUntilItIsKilled) {
-    const int port = desktop_test::freePort();
+    const desktop_test::LeasedPort lease;
+    const int port = lease.port();
     const GameFolder g(port);
     const std::string cacheText = g.cache.string();
     other_account::Process foreign("listen 127.0.0.1 " + std::to_string(port), {"fremd"}, false);
     ASSERT_TRUE(foreign.ready());
     const pid_t pid = g.start({"-useip", "127.0.0.2"});
-    ASSERT_TRUE(waitFor([&] { return fileHas(g.log, "RCON " + std::to_string(port)); }));
+    ASSERT_TRUE(waitFor([&] { return fileHas(g.log, "RCON " + std::to_string(port)); }))
+        << "its console never listened:\n" << testing_support::readBytes(g.log);
     fs::resize_file(g.config, std::uintmax_t(1) << 30);
 
     const long before = desktop_test::residentKilobytes();
@@ -254,7 +257,8 @@ INSTANTIATE_TEST_SUITE_P(GameServers, LockFile,
 // busy (a read of its command line would wait on that), no scan waits.
 TEST(GameServers, AnotherAccountsProcessPassesForNoServerAndStallsNoScan) {
     if (!other_account::available()) GTEST_SKIP() << "needs root to run a process as nobody";
-    const int port = desktop_test::freePort();
+    const desktop_test::LeasedPort lease;
+    const int port = lease.port();
     const GameFolder g(port);
     fs::permissions(g.config, fs::perms::owner_read | fs::perms::owner_write);
     const fs::path shared = fs::path(g.root.path()) / "gemeinsam";
@@ -344,7 +348,8 @@ TEST(GameServers, AnIdUsedAgainIsJudgedAnew) {
 // modules it has mapped (their descriptors are closed), through a scan of
 // every process; killed, it leaves them behind and holds nothing.
 TEST(GameServers, WithoutItsLockAServerHoldsItsFolderByItsMappedModulesUntilKilled) {
-    const GameFolder g(desktop_test::freePort());
+    const desktop_test::LeasedPort port;
+    const GameFolder g(port.port());
     const std::string tempText = g.cache.string();
     const pid_t pid = g.start();
     const fs::path client = g.cache / ("d3c" + std::to_string(pid) + ".tmp");
@@ -364,6 +369,8 @@ TEST(GameServers, WithoutItsLockAServerHoldsItsFolderByItsMappedModulesUntilKill
 
 int main(int argc, char** argv) {
     other_account::runRoleIfAsked();
+    const desktop_test::LeasedPort defaultConsole;
+    desktop_test::standinUnderTest(defaultConsole.port());
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

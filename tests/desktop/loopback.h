@@ -33,14 +33,6 @@ inline int loopbackListener(int& port, int backlog = 8) {
     return fd;
 }
 
-// A port nobody listens on now.
-inline int freePort() {
-    int port = 0;
-    const int fd = loopbackListener(port);
-    if (fd >= 0) close(fd);
-    return port;
-}
-
 // Where a console listening on 127.0.0.1 at `port` is called.
 inline desktop::ListeningSocket onLoopback(int port) {
     desktop::ListeningSocket socket;
