@@ -176,7 +176,7 @@ protected:
         // Every stand-in of this test goes, so the next test finds no
         // "Descent 3" window of it.
         for (const StandinRun& run : runs())
-            if (!processGone(run.pid)) {
+            if (!processGone(run.pid) && runsFrom(run.pid, gameFolder)) {
                 kill(run.pid, SIGTERM);
                 EXPECT_TRUE(waitUntil([&] { return processGone(run.pid); }, 20000));
             }

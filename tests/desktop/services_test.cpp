@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "leased_port.h"
+#include "loopback.h"
 #include "other_account.h"
 #include "wait_until.h"
 #include "common/ConsoleCommand.h"
@@ -135,7 +136,7 @@ protected:
     }
     void TearDown() override {
         for (pid_t pid : started)
-            if (!processGone(pid)) {
+            if (!processGone(pid) && desktop_test::runsFrom(pid, dir.string())) {
                 kill(pid, SIGTERM);
                 waitUntil([&] { return processGone(pid); }, 20000);
             }
