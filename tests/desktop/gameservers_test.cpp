@@ -244,7 +244,8 @@ TEST_P(LockFile, HoldsTheFolderOnlyInTheGamesFormatForARunningServerOfThatFolder
     EXPECT_EQ(desktop::runningLockHolder(lock), held ? server.pid : 0);
     EXPECT_EQ(desktop::folderInUse(folder.path()), held);
     EXPECT_EQ(desktop::fileInUse(lock), held);
-    EXPECT_LT(std::chrono::steady_clock::now() - t, std::chrono::milliseconds(500));
+    // A pipe's open waits for a writer without end; a busy machine, a moment.
+    EXPECT_LT(std::chrono::steady_clock::now() - t, std::chrono::seconds(5));
 }
 
 INSTANTIATE_TEST_SUITE_P(GameServers, LockFile,
