@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "TestFolders.h"
+#include "leased_port.h"
 #include "loopback.h"
 #include "wait_until.h"
 #include "common/CommandLine.h"
@@ -161,6 +162,7 @@ protected:
         // configuration name on a command line is found there.
         previousFolder_ = fs::current_path();
         fs::current_path(gameFolder);
+        standinUnderTest(defaultConsoleLease_.port());
         processes.started = [this](pid_t pid, const std::vector<std::string>&) {
             console.serverStarted(pid);
         };
@@ -174,7 +176,7 @@ protected:
         // Every stand-in of this test goes, so the next test finds no
         // "Descent 3" window of it.
         for (const StandinRun& run : runs())
-            if (!processGone(run.pid)) {
+            if (!processGone(run.pid) && runsFrom(run.pid, gameFolder)) {
                 kill(run.pid, SIGTERM);
                 EXPECT_TRUE(waitUntil([&] { return processGone(run.pid); }, 20000));
             }
@@ -304,8 +306,13 @@ protected:
     testing_support::TempDir programDir;
     testing_support::TempDir gameRoot;
     const std::string gameFolder = gameRoot.path() + "/D3";
-    // The remote console's port for this test's servers.
-    const int consolePort = freePort();
+private:
+    // The console ports of this test's servers: the one tests name in their
+    // configurations, and the one a configuration without a port gives.
+    LeasedPort consoleLease_, defaultConsoleLease_;
+
+protected:
+    const int consolePort = consoleLease_.port();
 
     desktop::QtPrinter printer;
     desktop::QtDialogs dialogs{printer};

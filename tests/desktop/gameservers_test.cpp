@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "TestFolders.h"
+#include "leased_port.h"
 #include "loopback.h"
 #include "other_account.h"
 #include "desktop/GameServers.h"
@@ -156,18 +157,21 @@ struct InFolder {
 // listener with the game's prompt on 127.0.0.1 at the same port never gets
 // the password: the line goes to the server's own socket.
 TEST(GameServers, ARunningServerIsFoundWithItsFolderAndConsoleUntilItIsKilled) {
-    const int port = desktop_test::freePort();
+    const desktop_test::LeasedPort lease;
+    const int port = lease.port();
     const GameFolder g(port);
     const std::string cacheText = g.cache.string();
     other_account::Process foreign("listen 127.0.0.1 " + std::to_string(port), {"fremd"}, false);
     ASSERT_TRUE(foreign.ready());
     const pid_t pid = g.start({"-useip", "127.0.0.2"});
-    ASSERT_TRUE(waitFor([&] { return fileHas(g.log, "RCON " + std::to_string(port)); }));
+    ASSERT_TRUE(waitFor([&] { return fileHas(g.log, "RCON " + std::to_string(port)); }))
+        << "its console never listened:\n" << testing_support::readBytes(g.log);
     fs::resize_file(g.config, std::uintmax_t(1) << 30);
 
     const long before = desktop_test::residentKilobytes();
     std::vector<desktop::GameServer> found;
-    EXPECT_LT(millisecondsOf([&] { found = desktop::runningGameServersIn(g.game.string()); }), 50);
+    // Reading the whole file takes seconds, a busy machine's scan a fraction.
+    EXPECT_LT(millisecondsOf([&] { found = desktop::runningGameServersIn(g.game.string()); }), 1000);
     EXPECT_LT(desktop_test::residentKilobytes() - before, 8 * 1024);
     ASSERT_EQ(found.size(), 1u);
     g.configure(port + 1);
@@ -247,7 +251,8 @@ TEST_P(LockFile, HoldsTheFolderOnlyInTheGamesFormatForARunningServerOfThatFolder
     EXPECT_EQ(desktop::runningLockHolder(lock), held ? server.pid : 0);
     EXPECT_EQ(desktop::folderInUse(folder.path()), held);
     EXPECT_EQ(desktop::fileInUse(lock), held);
-    EXPECT_LT(std::chrono::steady_clock::now() - t, std::chrono::milliseconds(500));
+    // A pipe's open waits for a writer without end; a busy machine, a moment.
+    EXPECT_LT(std::chrono::steady_clock::now() - t, std::chrono::seconds(5));
 }
 
 INSTANTIATE_TEST_SUITE_P(GameServers, LockFile,
@@ -261,7 +266,8 @@ INSTANTIATE_TEST_SUITE_P(GameServers, LockFile,
 // busy (a read of its command line would wait on that), no scan waits.
 TEST(GameServers, AnotherAccountsProcessPassesForNoServerAndStallsNoScan) {
     if (!other_account::available()) GTEST_SKIP() << "needs root to run a process as nobody";
-    const int port = desktop_test::freePort();
+    const desktop_test::LeasedPort lease;
+    const int port = lease.port();
     const GameFolder g(port);
     fs::permissions(g.config, fs::perms::owner_read | fs::perms::owner_write);
     const fs::path shared = fs::path(g.root.path()) / "gemeinsam";
@@ -332,10 +338,14 @@ TEST(GameServers, AnIdUsedAgainIsJudgedAnew) {
         auto first = std::make_unique<other_account::Process>("", std::vector<std::string>{"erster"}, false);
         ASSERT_TRUE(first->ready());
         const pid_t id = first->pid;
-        // A scan that lists /proc (the ids went back), then one that looks
-        // only at the ids given since.
+        // Each attempt sets up its own scans, whatever an attempt before left:
+        // one that sees the first process, then one that lists /proc (the ids
+        // went back below its last reading) and mostly reads the counter
+        // below the id, so that the next looks at the ids given since; else
+        // the next finds the first's entry changed.
+        ASSERT_TRUE(hasId(id)) << "a scan missed a running process of this user";
         giveNext(id - 8);
-        ASSERT_TRUE(hasId(id));
+        ASSERT_TRUE(hasId(id)) << "a scan that lists /proc missed a running process of this user";
         first.reset();
         giveNext(id);
         other_account::Process second("real-nobody", {"zweiter"}, false);
@@ -409,7 +419,8 @@ TEST(GameServers, WithNoDescriptorLeftNothingCountsAsFree) {
 // modules it has mapped (their descriptors are closed), through a scan of
 // every process; killed, it leaves them behind and holds nothing.
 TEST(GameServers, WithoutItsLockAServerHoldsItsFolderByItsMappedModulesUntilKilled) {
-    const GameFolder g(desktop_test::freePort());
+    const desktop_test::LeasedPort port;
+    const GameFolder g(port.port());
     const std::string tempText = g.cache.string();
     const pid_t pid = g.start();
     const fs::path client = g.cache / ("d3c" + std::to_string(pid) + ".tmp");
@@ -429,6 +440,8 @@ TEST(GameServers, WithoutItsLockAServerHoldsItsFolderByItsMappedModulesUntilKill
 
 int main(int argc, char** argv) {
     other_account::runRoleIfAsked();
+    const desktop_test::LeasedPort defaultConsole;
+    desktop_test::standinUnderTest(defaultConsole.port());
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

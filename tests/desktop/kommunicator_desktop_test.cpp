@@ -294,7 +294,8 @@ TEST_F(KommunicatorRemote, ChatLineAndLevelRestartArriveThroughTheRemoteConsole)
 // "Server 1+2": the automatic end ends the most recently started server and
 // then the one before it.
 TEST_F(KommunicatorRemote, AutomaticEndOfServer1And2EndsBoth) {
-    const int port2 = desktop_test::freePort();
+    const desktop_test::LeasedPort lease2;
+    const int port2 = lease2.port();
     startNative(remoteConfig("server2.CFG", port2, "zwei"), "server2");
     ASSERT_TRUE(serverUp(1));
     startNative(remoteConfig("server1.CFG", consolePort, "eins"));

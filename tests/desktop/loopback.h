@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -33,14 +34,6 @@ inline int loopbackListener(int& port, int backlog = 8) {
     return fd;
 }
 
-// A port nobody listens on now.
-inline int freePort() {
-    int port = 0;
-    const int fd = loopbackListener(port);
-    if (fd >= 0) close(fd);
-    return port;
-}
-
 // Where a console listening on 127.0.0.1 at `port` is called.
 inline desktop::ListeningSocket onLoopback(int port) {
     desktop::ListeningSocket socket;
@@ -57,6 +50,16 @@ struct NoWindows : platform::Console {
     bool IsActive(const std::string&) override { return false; }
     bool SendKeys(const std::string&, bool) override { return false; }
 };
+
+// Whether the process runs in `folder` or names a file there: an id a log
+// names may have gone to another test's process since its server ended, and
+// that one is not a test's to end.
+inline bool runsFrom(pid_t pid, const std::string& folder) {
+    const auto words = desktop::commandWords(pid);
+    return desktop::currentFolderOf(pid) == folder ||
+           std::any_of(words.begin(), words.end(),
+                       [&](const std::string& w) { return w.starts_with(folder + "/"); });
+}
 
 inline long residentKilobytes() {
     std::ifstream status("/proc/self/status");

@@ -402,7 +402,7 @@ protected:
         presets.Fernwalt = 1;
         presets.Serverpassw = "geheim";
         presets.port = port;
-        presets.port2 = std::to_string(desktop_test::freePort());
+        presets.port2 = port2.text();
         presets.Tempordners2 = game("temp2");
         fs::create_directories(presets.Tempordners2);
         testing_support::writeBytes(prog("Servertool.ini"), einstellungen::zeilen(presets).bytes());
@@ -412,6 +412,8 @@ protected:
     static bool screenShowsQt(QWidget* window, const QRect& area) {
         return onScreen(window, area) == window->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
     }
+
+    const desktop_test::LeasedPort port2;
 };
 
 // The running arrows are windows of their own on the X server; a panel

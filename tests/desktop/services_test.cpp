@@ -18,6 +18,8 @@
 #include <functional>
 #include <sstream>
 
+#include "leased_port.h"
+#include "loopback.h"
 #include "other_account.h"
 #include "wait_until.h"
 #include "common/ConsoleCommand.h"
@@ -130,12 +132,13 @@ protected:
         fs::create_directories(dir / "Missions");
         fs::create_symlink(STANDIN_SERVER, dir / "main.exe");
         std::ofstream(dir / "fenster.CFG", std::ios::binary) << kConfig;
+        desktop_test::standinUnderTest(defaultConsole.port());
         previous = fs::current_path();
         fs::current_path(dir);
     }
     void TearDown() override {
         for (pid_t pid : started)
-            if (!processGone(pid)) {
+            if (!processGone(pid) && desktop_test::runsFrom(pid, dir.string())) {
                 kill(pid, SIGTERM);
                 waitUntil([&] { return processGone(pid); }, 20000);
             }
@@ -173,6 +176,8 @@ protected:
 
     fs::path dir;
     fs::path previous;
+    // Where a server of fenster.CFG, which names no console port, listens.
+    const desktop_test::LeasedPort defaultConsole;
     std::vector<pid_t> started;
     Screen screen;
     X11Console console;
@@ -463,6 +468,7 @@ class NativeStart : public GameFolder, public ::testing::WithParamInterface<std:
 TEST_P(NativeStart, IsRefusedWithAnErrorLine) {
     fs::create_symlink(STANDIN_SERVER, dir / "Descent3");
     std::ofstream(dir / "bad.CFG", std::ios::binary) << "PPS=12\r\n";
+    std::ofstream(dir / "host.CFG", std::ios::binary) << "[server config file]\r\nRemoteConsolePort=2093\r\n";
     const std::string cache = (dir / "custom" / "cache").string();
     std::ofstream(dir / "custom" / "cache" / "d3sold.tmp") << "left";
     // A lock naming a running process (this test): the game refuses the
@@ -471,6 +477,7 @@ TEST_P(NativeStart, IsRefusedWithAnErrorLine) {
         std::ofstream(dir / "custom" / "cache" / ".lock", std::ios::binary) << desktop::gameLock(getpid());
     const std::string config = GetParam() == "relative" ? "fenster.CFG"
                                : GetParam() == "header" ? (dir / "bad.CFG").string()
+                               : GetParam() == "hostsport" ? (dir / "host.CFG").string()
                                                         : (dir / "fenster.CFG").string();
     QProcess server;
     server.start(QString::fromStdString((dir / "Descent3").string()),
@@ -483,7 +490,9 @@ TEST_P(NativeStart, IsRefusedWithAnErrorLine) {
     EXPECT_EQ(desktop::fileInUse((dir / "custom" / "cache" / ".lock").string()), false);
 }
 
-INSTANTIATE_TEST_SUITE_P(Services, NativeStart, ::testing::Values("relative", "header", "locked"));
+// Under the tests a console port of the host's servers is refused too.
+INSTANTIATE_TEST_SUITE_P(Services, NativeStart,
+                         ::testing::Values("relative", "header", "locked", "hostsport"));
 
 TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
     fs::create_symlink(STANDIN_SERVER, dir / "Descent3");
@@ -496,8 +505,15 @@ TEST_F(GameFolder, NativeStartClearsLeftoversAndItsModulesAreInUse) {
                                 platform::vbNormalFocus, 0));
     // Its lock, its client module and four server modules.
     ASSERT_TRUE(waitUntil([&] { return countTempFiles() == 6; }));
-    started.push_back(std::stoi(linesOf(log(), "PID").at(0)));
+    const pid_t pid = std::stoi(linesOf(log(), "PID").at(0));
+    started.push_back(pid);
     EXPECT_FALSE(fs::exists(cache / "d3sold.tmp"));
+    // Its configuration names no console port: under the tests its console
+    // is on 127.0.0.1 at the test's port, never the host's 2092.
+    ASSERT_TRUE(waitUntil([&] { return desktop::consoleSocketOf(pid, 2092).has_value(); }));
+    const auto bound = desktop::listeners(defaultConsole.port());
+    ASSERT_EQ(bound.size(), 1u);
+    EXPECT_EQ(bound[0].socket.text(), "127.0.0.1:" + defaultConsole.text());
     // Its lock names it, and each module is mapped, not open.
     std::size_t modules = 0;
     for (const auto& file : tempFiles()) {

@@ -49,6 +49,14 @@
 //
 // Copied as `Descent3` into a folder that holds custom/cache and missions, it
 // makes a game folder for trying the tool by hand.
+//
+// Under the tests, which leave the host's servers their ports, its
+// environment changes where the remote console listens:
+//   STANDIN_CONSOLE_ADDRESS  the address for a start without -useip;
+//   STANDIN_CONSOLE_PORT     the port for a configuration without a
+//                            RemoteConsolePort line;
+//   STANDIN_UNDER_TEST       when set, a console port of 2092 or 2093 ends
+//                            the start with an error.
 
 #include <arpa/inet.h>
 #include <dirent.h>
@@ -422,6 +430,31 @@ private:
     std::vector<Connection> connections_;
 };
 
+// Where the remote console listens: the game's choice, unless the tests'
+// environment names the address or port left open (see the header).
+struct Console {
+    std::string address;
+    int port = 2092;
+};
+
+Console consoleOf(const Log& log, const std::vector<std::string>& args, const std::string& config,
+                  const common::Spielkonfiguration& settings) {
+    const auto setting = [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
+    Console console{argumentAfter(args, "-useip"),
+                    std::clamp(std::atoi(settings.konsolenport.c_str()), 1, 65535)};
+    if (console.address.empty()) console.address = setting("STANDIN_CONSOLE_ADDRESS");
+    const bool portNamed = lower(config).find("remoteconsoleport") != std::string::npos;
+    if (!portNamed && !setting("STANDIN_CONSOLE_PORT").empty())
+        console.port = std::atoi(setting("STANDIN_CONSOLE_PORT").c_str());
+    if (!setting("STANDIN_UNDER_TEST").empty() && (console.port == 2092 || console.port == 2093))
+        refuse(log, "Under the tests the console port " + std::to_string(console.port) +
+                        " is left to the host's servers");
+    return console;
+}
+
 // SIGTERM, SIGINT and SIGHUP end the server cleanly through its loop.
 int signalPipe[2] = {-1, -1};
 void onSignal(int) {
@@ -510,6 +543,8 @@ int main(int argc, char** argv) {
     if (!level.empty() && !levelFound(gameFolder, level))
         refuse(log, "Unable to load the level \"" + level + "\"");
 
+    const Console console = consoleOf(log, args, config.value_or(""), settings);
+
     // Only the Windows build's window survives without an X display here.
     std::unique_ptr<QApplication> app;
     if (windowed) app = std::make_unique<QApplication>(argc, argv);
@@ -534,8 +569,7 @@ int main(int argc, char** argv) {
             remote->broadcast("Executing " + common::utf8ToAnsi(line) + "\n");
         }
     };
-    const int consolePort = std::clamp(std::atoi(settings.konsolenport.c_str()), 1, 65535);
-    remote = std::make_unique<RemoteConsole>(log, argumentAfter(args, "-useip"), consolePort,
+    remote = std::make_unique<RemoteConsole>(log, console.address, console.port,
                                              settings.konsolenpasswort, settings.konsoleErlaubt,
                                              command);
 
