@@ -115,9 +115,11 @@ void writeFull(int fd, const void* data, std::size_t size) {
 // under this one name, which no other account may open. The password of the
 // remote console is among what the game prints, so a file that others could
 // read, or that was open to them once and may still be held, gets none of it.
+bool oursAlone(const struct stat& info) {
+    return S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_nlink == 1;
+}
 bool privateLog(const struct stat& info) {
-    return S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_nlink == 1 &&
-           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+    return oursAlone(info) && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
 // An earlier log that could not be replaced: if it is a regular file of this
@@ -131,8 +133,7 @@ void emptyOldLog(const std::string& path) {
     if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
     const int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
-        info.st_nlink == 1 && fchmod(fd, S_IRUSR | S_IWUSR) == 0)
+    if (fstat(fd, &info) == 0 && oursAlone(info) && fchmod(fd, S_IRUSR | S_IWUSR) == 0)
         ftruncate(fd, 0);
     close(fd);
 }

@@ -136,21 +136,18 @@ void Vantor::FrühesEndeMelden() {
     for (const platform::EarlyEnd& ende : program().platform.processes.EndedAfterStart()) {
         std::string text =
             "Server " + std::to_string(ende.slot) + " hat sich gleich nach dem Start beendet. ";
-        if (!ende.logWritten) {
+        const bool leer = ende.lastLines.empty();
+        if (!ende.logWritten)
             text += "Sein Protokoll " + ende.log + " konnte nicht angelegt werden.";
-        } else if (ende.logReplaced) {
-            // What now has the log's name is not what the server wrote.
+        else if (ende.logReplaced)  // what now has the log's name is not what the server wrote
             text += "Sein Protokoll " + ende.log +
-                    " wurde nach dem Start durch eine andere Datei ersetzt oder gelöscht; ";
-            text += ende.lastLines.empty() ? "der Server schrieb nichts hinein."
-                                           : "die letzten Zeilen, die der Server schrieb:";
-            for (const std::string& zeile : ende.lastLines) text += "\n" + zeile;
-        } else if (ende.lastLines.empty()) {
-            text += "Sein Protokoll (" + ende.log + ") ist leer.";
-        } else {
-            text += "Die letzten Zeilen seines Protokolls (" + ende.log + "):";
-            for (const std::string& zeile : ende.lastLines) text += "\n" + zeile;
-        }
+                    " wurde nach dem Start durch eine andere Datei ersetzt oder gelöscht; " +
+                    (leer ? "der Server schrieb nichts hinein."
+                          : "die letzten Zeilen, die der Server schrieb:");
+        else
+            text += leer ? "Sein Protokoll (" + ende.log + ") ist leer."
+                         : "Die letzten Zeilen seines Protokolls (" + ende.log + "):";
+        for (const std::string& zeile : ende.lastLines) text += "\n" + zeile;
         common::Meldung(program().platform.dialogs, text, platform::vbCritical);
     }
 }

@@ -17,26 +17,21 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
 namespace desktop_test {
 
-// Whether a port can be bound now, on every interface and on 127.0.0.1, as
-// a server without SO_REUSEADDR binds it.
+// Whether a port can be bound now on every interface, as a server without
+// SO_REUSEADDR binds it: not while anything is bound to it on any address.
 inline bool bindable(int port) {
-    for (const uint32_t address : {INADDR_ANY, INADDR_LOOPBACK}) {
-        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_port = htons(static_cast<uint16_t>(port));
-        at.sin_addr.s_addr = htonl(address);
-        const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0;
-        if (fd >= 0) close(fd);
-        if (!bound) return false;
-    }
-    return true;
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(static_cast<uint16_t>(port));
+    const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0;
+    if (fd >= 0) close(fd);
+    return bound;
 }
 
 // A port held for this object's life: no other lease on the machine gets it
